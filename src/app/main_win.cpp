@@ -1,0 +1,44 @@
+// Entry of the wrapper: parse the options, run the selected mode, tell the caller the outcome.
+#include <windows.h>
+
+#include "apply/driver.h"
+#include "apply/product_record.h"
+#include "installer/msi_library.h"
+#include "package/product_list.h"
+#include "parse_command_line.h"
+#include "reporter.h"
+#include "windows_platform.h"
+
+namespace {
+
+std::uint32_t RunSelectedModes(WindowsPlatform& platform, msi::MsiLibrary& installer)
+{
+    if (RunOptions.installMode) {
+        Reporter reporter(platform);
+        return apply::ApplyPatchToProducts(platform, installer, reporter).exitCode;
+    }
+    std::uint32_t exitCode = msi::Success;
+    std::wstring extractPath = RunOptions.extractPath;
+    if (RunOptions.extractOnly && !platform.ExtractPatchPackage(extractPath))
+        exitCode = msi::InstallFailure;
+    if (RunOptions.listOnly && !package::ShowTargetProductList(platform, installer) &&
+        exitCode == msi::Success)
+        exitCode = msi::InstallFailure;
+    return exitCode;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
+{
+    // Wrappers run from download folders: no DLL may be found beside the executable.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    ModuleInstance = instance;
+    if (!ParseCommandLine())
+        return 0;
+    WindowsPlatform platform;
+    msi::MsiLibrary installer;
+    const std::uint32_t exitCode = RunSelectedModes(platform, installer);
+    ApplicableProducts.clear();
+    return static_cast<int>(exitCode);
+}

@@ -1,0 +1,63 @@
+#include "windows_platform.h"
+
+#include <vector>
+
+#include "package/extract.h"
+
+HINSTANCE ModuleInstance = nullptr;
+
+std::uint32_t WindowsPlatform::LastError() { return GetLastError(); }
+
+void WindowsPlatform::SetLastErrorValue(std::uint32_t value) { SetLastError(value); }
+
+void WindowsPlatform::SetThreadLocaleId(std::uint32_t localeId) { SetThreadLocale(localeId); }
+
+std::uint16_t WindowsPlatform::UserInterfaceLanguage() { return GetUserDefaultUILanguage(); }
+
+// String tables are stored in blocks of sixteen counted strings; block n + 1 holds the ids
+// 16n to 16n + 15. Reading the block of the wanted language directly makes the language ours
+// to choose, whatever the thread's UI language is.
+std::optional<std::wstring> WindowsPlatform::StringTableText(std::uint32_t id, std::uint16_t language)
+{
+    HRSRC block = FindResourceExW(ModuleInstance, MAKEINTRESOURCEW(6),  // RT_STRING
+                                  MAKEINTRESOURCEW(id / 16 + 1), language);
+    HGLOBAL loaded = block ? LoadResource(ModuleInstance, block) : nullptr;
+    const auto* entry = loaded ? static_cast<const wchar_t*>(LockResource(loaded)) : nullptr;
+    if (!entry)
+        return std::nullopt;
+    const wchar_t* const end = entry + SizeofResource(ModuleInstance, block) / sizeof(wchar_t);
+    for (std::uint32_t index = id % 16; entry < end; --index) {
+        const std::size_t length = std::min<std::size_t>(*entry, end - entry - 1);
+        if (index == 0)
+            return std::wstring(entry + 1, length);
+        entry += 1 + length;
+    }
+    return std::wstring();
+}
+
+void WindowsPlatform::ShowMessageBox(const std::wstring& text, const std::wstring& caption,
+                                     std::uint32_t style)
+{
+    MessageBoxW(nullptr, text.c_str(), caption.c_str(), style);
+}
+
+std::optional<std::wstring> WindowsPlatform::TemporaryDirectory()
+{
+    return package::TemporaryDirectory();
+}
+
+std::optional<std::wstring> WindowsPlatform::FullPathName(const std::wstring& path, std::size_t capacity)
+{
+    std::vector<wchar_t> buffer(capacity);
+    const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(capacity), buffer.data(), nullptr);
+    if (length == 0 || length >= capacity)
+        return std::nullopt;
+    return std::wstring(buffer.data(), length);
+}
+
+bool WindowsPlatform::RemoveFile(const std::wstring& path) { return DeleteFileW(path.c_str()) != 0; }
+
+bool WindowsPlatform::ExtractPatchPackage(std::wstring& packagePath)
+{
+    return package::ExtractPatchPackage(ModuleInstance, packagePath);
+}

@@ -1,0 +1,22 @@
+#pragma once
+#include <windows.h>
+
+#include "platform.h"
+
+// The module whose resources hold the package and the string table.
+extern HINSTANCE ModuleInstance;
+
+class WindowsPlatform final : public Platform {
+public:
+    std::uint32_t LastError() override;
+    void SetLastErrorValue(std::uint32_t value) override;
+    void SetThreadLocaleId(std::uint32_t localeId) override;
+    std::uint16_t UserInterfaceLanguage() override;
+    std::optional<std::wstring> StringTableText(std::uint32_t id, std::uint16_t language) override;
+    void ShowMessageBox(const std::wstring& text, const std::wstring& caption,
+                        std::uint32_t style) override;
+    std::optional<std::wstring> TemporaryDirectory() override;
+    std::optional<std::wstring> FullPathName(const std::wstring& path, std::size_t capacity) override;
+    bool RemoveFile(const std::wstring& path) override;
+    bool ExtractPatchPackage(std::wstring& packagePath) override;
+};

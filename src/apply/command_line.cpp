@@ -1,0 +1,42 @@
+#include "command_line.h"
+
+#include <algorithm>
+
+namespace apply {
+
+namespace {
+
+// A double quote inside a quoted value is written twice.
+std::wstring Quoted(const std::wstring& value)
+{
+    std::wstring quoted = L"\"";
+    for (wchar_t c : value) {
+        quoted.push_back(c);
+        if (c == L'"')
+            quoted.push_back(c);
+    }
+    quoted.push_back(L'"');
+    return quoted;
+}
+
+// Locale ids are plain numbers and go on bare; anything else is quoted.
+std::wstring LocaleValue(const std::wstring& localeId)
+{
+    const bool plain = std::all_of(localeId.begin(), localeId.end(),
+                                   [](wchar_t c) { return c >= L'0' && c <= L'9'; });
+    return plain ? localeId : Quoted(localeId);
+}
+
+}  // namespace
+
+std::wstring BuildCommandLine(const std::wstring& packagePath, const std::wstring& localeId,
+                              const std::wstring& filesInUseText)
+{
+    std::wstring line = L"PATCH=" + Quoted(packagePath);
+    if (localeId.size() >= 2)
+        line += L" LOCALEID=" + LocaleValue(localeId);
+    line += L" REBOOTPROMPT=SUPPRESS FILESINUSETEXT=" + Quoted(filesInUseText);
+    return line;
+}
+
+}  // namespace apply

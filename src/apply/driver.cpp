@@ -1,0 +1,204 @@
+#include "driver.h"
+
+#include <cwchar>
+#include <vector>
+
+#include "app/messages.h"
+#include "command_line.h"
+#include "installer/scoped_ui_level.h"
+#include "log_name.h"
+#include "package/summary.h"
+#include "product_queries.h"
+#include "product_record.h"
+
+namespace apply {
+
+namespace {
+
+// The language attribute read as the C runtime reads a number: leading blanks and a sign
+// allowed, reading stops at the first non-digit, no digits give 0.
+std::uint32_t LocaleFromLanguage(const std::wstring& language)
+{
+    return static_cast<std::uint32_t>(std::wcstol(language.c_str(), nullptr, 10));
+}
+
+// The revision-number text holds the patch's own code followed by the codes it obsoletes;
+// the registration query wants the patch's own code alone.
+std::wstring PatchOwnCode(const std::wstring& revisionNumber)
+{
+    const std::size_t end = revisionNumber.find(L'}');
+    if (revisionNumber.empty() || revisionNumber[0] != L'{' || end == std::wstring::npos)
+        return revisionNumber;
+    return revisionNumber.substr(0, end + 1);
+}
+
+// A restart the installer started outranks one that is still needed.
+std::uint32_t MoreUrgentRestart(std::uint32_t current, std::uint32_t result)
+{
+    if (current == msi::RebootInitiated || result == msi::Success)
+        return current;
+    return result;
+}
+
+// Verbose logging to one file for as long as it lives.
+class ScopedLog {
+public:
+    ScopedLog(msi::Installer& installer, const std::wstring& path) : installer_(installer)
+    {
+        installer_.EnableLog(msi::LogModeVerbose, path, 0);
+    }
+    ~ScopedLog() { installer_.EnableLog(msi::LogModeOff, L"", 0); }
+    ScopedLog(const ScopedLog&) = delete;
+    ScopedLog& operator=(const ScopedLog&) = delete;
+
+private:
+    msi::Installer& installer_;
+};
+
+class Driver {
+public:
+    Driver(Platform& platform, msi::Installer& installer, Reporter& reporter)
+        : platform_(platform), installer_(installer), reporter_(reporter), queries_{installer}
+    {
+    }
+
+    DriverResult Run()
+    {
+        if (!platform_.ExtractPatchPackage(packagePath_)) {
+            reporter_.ShowMessage(message::InstallationError);
+            return {false, msi::InstallFailure};
+        }
+        const DriverResult result = ReadAndApply();
+        platform_.RemoveFile(packagePath_);
+        return result;
+    }
+
+private:
+    DriverResult ReadAndApply()
+    {
+        const package::PackageReader reader{platform_, installer_};
+        std::wstring patchCode;
+        std::wstring targets;
+        if (!reader.ReadPatchCode(packagePath_, patchCode) ||
+            !reader.ReadTargetProductCodes(packagePath_, targets)) {
+            reporter_.ShowMessage(message::InstallationError);
+            return {false, msi::InstallFailure};
+        }
+        TakeInventory(PatchOwnCode(patchCode), targets);
+        return ApplyToProducts();
+    }
+
+    void SelectProduct(const ProductRecord& record)
+    {
+        CurrentProductName = record.productName;
+        reporter_.SelectLanguage(LocaleFromLanguage(record.language));
+    }
+
+    void TakeInventory(const std::wstring& patchCode, std::wstring targets)
+    {
+        if (targets.size() > 1 && targets.back() != L';')
+            targets.push_back(L';');
+        for (std::size_t end = targets.find(L';'); end != std::wstring::npos && end > 0;
+             end = targets.find(L';')) {
+            ProductRecord record;
+            record.productCode = targets.substr(0, end);
+            targets.erase(0, end + 1);
+            if (!queries_.IsProductInstalled(record.productCode))
+                continue;
+            ++installedCount_;
+            record.version = queries_.QueryProductVersion(record.productCode);
+            queries_.QueryProductIdentity(record.productCode, record.productName, record.language,
+                                          record.localeId);
+            SelectProduct(record);
+            if (NeedsPatch(record.productCode, patchCode))
+                ApplicableProducts.push_back(record);
+        }
+    }
+
+    bool NeedsPatch(const std::wstring& productCode, const std::wstring& patchCode)
+    {
+        int order = -1;
+        std::uint32_t status = 0;
+        if (installer_.DeterminePatchSequence(productCode, packagePath_, order, status) != msi::Success ||
+            status != 0) {
+            reporter_.ShowMessage(message::PatchDoesNotFit);
+            return false;
+        }
+        if (order == -1 || installer_.GetPatchState(patchCode, productCode) == msi::Success) {
+            anyUpToDate_ = true;
+            return false;
+        }
+        return true;
+    }
+
+    DriverResult ApplyToProducts()
+    {
+        std::uint32_t restart = msi::Success;
+        for (ProductRecord& record : ApplicableProducts) {
+            SelectProduct(record);
+            if (record.version == UpToDateVersion) {
+                reporter_.ShowMessage(message::AlreadyUpToDate);
+                return {false, msi::Success};
+            }
+            const std::uint32_t result = Configure(record);
+            if (result != msi::Success && result != msi::RebootRequired && result != msi::RebootInitiated)
+                return ReportFailure(result);
+            restart = MoreUrgentRestart(restart, result);
+        }
+        return ReportOutcome(restart);
+    }
+
+    std::uint32_t Configure(ProductRecord& record)
+    {
+        const std::wstring filesInUse = reporter_.LoadResourceString(message::FilesInUseText, StringCapacity);
+        record.commandLine = BuildCommandLine(packagePath_, record.localeId, filesInUse);
+        const std::optional<std::wstring> directory = platform_.TemporaryDirectory();
+        const std::optional<std::wstring> log =
+            directory ? LogFilePath(*directory, record.productName) : std::nullopt;
+        const ScopedLog logging(installer_, log.value_or(L""));
+        const msi::ScopedUiLevel basic(installer_, msi::UiLevelBasicNoCancel);
+        return installer_.ConfigureProductEx(record.productCode, 0, 5, record.commandLine);
+    }
+
+    DriverResult ReportFailure(std::uint32_t result)
+    {
+        if (result == msi::PackageRejected) {
+            reporter_.ShowMessage(message::ProgramsRunning);
+        } else {
+            platform_.SetLastErrorValue(result);
+            reporter_.ShowMessage(message::InstallationError);
+        }
+        return {false, result};
+    }
+
+    DriverResult ReportOutcome(std::uint32_t restart)
+    {
+        if (!ApplicableProducts.empty()) {
+            reporter_.ShowMessage(message::AllPatched);
+            return {true, restart};
+        }
+        if (installedCount_ == 0) {
+            reporter_.ShowMessage(message::NoTargetInstalled);
+            return {false, msi::PatchTargetNotFound};
+        }
+        reporter_.ShowMessage(message::NothingToPatch);
+        return {true, anyUpToDate_ ? msi::Success : msi::PatchTargetNotFound};
+    }
+
+    Platform& platform_;
+    msi::Installer& installer_;
+    Reporter& reporter_;
+    const ProductQueries queries_;
+    std::wstring packagePath_;
+    int installedCount_ = 0;
+    bool anyUpToDate_ = false;
+};
+
+}  // namespace
+
+DriverResult ApplyPatchToProducts(Platform& platform, msi::Installer& installer, Reporter& reporter)
+{
+    return Driver(platform, installer, reporter).Run();
+}
+
+}  // namespace apply

@@ -1,0 +1,56 @@
+#include "log_name.h"
+
+#include <algorithm>
+#include <array>
+#include <cwctype>
+
+namespace apply {
+
+namespace {
+
+constexpr std::wstring_view Extension = L".log";
+
+bool IsForbidden(wchar_t c)
+{
+    return c < 0x20 || std::wstring_view(L"\\/:*?\"<>|").find(c) != std::wstring_view::npos;
+}
+
+bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+
+// "CON.log" and its kind name devices, not files.
+bool IsDeviceName(const std::wstring& name)
+{
+    static constexpr std::array<std::wstring_view, 22> devices = {
+        L"CON",  L"PRN",  L"AUX",  L"NUL",  L"COM1", L"COM2", L"COM3", L"COM4",
+        L"COM5", L"COM6", L"COM7", L"COM8", L"COM9", L"LPT1", L"LPT2", L"LPT3",
+        L"LPT4", L"LPT5", L"LPT6", L"LPT7", L"LPT8", L"LPT9"};
+    std::wstring stem = name.substr(0, name.find(L'.'));
+    while (!stem.empty() && stem.back() == L' ')
+        stem.pop_back();
+    std::transform(stem.begin(), stem.end(), stem.begin(),
+                   [](wchar_t c) { return static_cast<wchar_t>(std::towupper(c)); });
+    return std::find(devices.begin(), devices.end(), stem) != devices.end();
+}
+
+}  // namespace
+
+std::optional<std::wstring> LogFilePath(const std::wstring& temporaryDirectory,
+                                        const std::wstring& productName)
+{
+    const std::size_t fixed = temporaryDirectory.size() + Extension.size();
+    if (temporaryDirectory.empty() || fixed > MaxPathChars)
+        return std::nullopt;
+
+    std::wstring name = productName;
+    std::replace_if(name.begin(), name.end(), IsForbidden, L'_');
+    if (IsDeviceName(name))
+        name.insert(0, 1, L'_');
+    if (name.size() > MaxPathChars - fixed) {
+        name.resize(MaxPathChars - fixed);
+        if (!name.empty() && IsHighSurrogate(name.back()))
+            name.pop_back();
+    }
+    return temporaryDirectory + name + std::wstring(Extension);
+}
+
+}  // namespace apply

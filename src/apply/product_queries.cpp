@@ -1,0 +1,66 @@
+#include "product_queries.h"
+
+#include <vector>
+
+#include "installer/scoped_ui_level.h"
+
+namespace apply {
+
+namespace {
+
+// One buffer per query; each read starts it empty, so a read that writes nothing yields "".
+class ValueBuffer {
+public:
+    template <typename Read>
+    std::wstring Take(Read read)
+    {
+        buffer_[0] = L'\0';
+        std::uint32_t length = ProductValueChars;
+        read(buffer_.data(), length);
+        buffer_.back() = L'\0';
+        return buffer_.data();
+    }
+
+private:
+    std::vector<wchar_t> buffer_ = std::vector<wchar_t>(ProductValueChars);
+};
+
+}  // namespace
+
+bool ProductQueries::IsProductInstalled(const std::wstring& productCode) const
+{
+    const int state = installer.QueryProductState(productCode);
+    return state == msi::StateAdvertised || state == msi::StateInstalled;
+}
+
+std::wstring ProductQueries::QueryProductVersion(const std::wstring& productCode) const
+{
+    ValueBuffer buffer;
+    return buffer.Take([&](wchar_t* data, std::uint32_t& length) {
+        installer.GetProductInfo(productCode, L"VersionString", data, length);
+    });
+}
+
+void ProductQueries::QueryProductIdentity(const std::wstring& productCode, std::wstring& productName,
+                                          std::wstring& language, std::wstring& localeId) const
+{
+    ValueBuffer buffer;
+    auto attribute = [&](const wchar_t* name) {
+        return buffer.Take([&](wchar_t* data, std::uint32_t& length) {
+            installer.GetProductInfo(productCode, name, data, length);
+        });
+    };
+    productName = attribute(L"ProductName");
+    language = attribute(L"Language");
+
+    const msi::ScopedUiLevel silent(installer, msi::UiLevelNone);
+    msi::Handle product = 0;
+    if (installer.OpenProduct(productCode, product) != msi::Success)
+        return;
+    localeId = buffer.Take([&](wchar_t* data, std::uint32_t& length) {
+        installer.GetProductProperty(product, L"LOCALEID", data, length);
+    });
+    installer.CloseHandle(product);
+}
+
+}  // namespace apply

@@ -1,0 +1,3 @@
+#include "product_record.h"
+
+std::vector<ProductRecord> ApplicableProducts;

@@ -1,0 +1,143 @@
+#include "msi_library.h"
+
+namespace msi {
+
+namespace {
+
+template <typename Function>
+Function Bind(HMODULE module, const char* name)
+{
+    if (!module)
+        return nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+// An operation that msi.dll does not provide fails as the service being unavailable would.
+template <typename Function, typename Result, typename... Arguments>
+Result Call(Function function, Result unavailable, Arguments... arguments)
+{
+    return function ? static_cast<Result>(function(arguments...)) : unavailable;
+}
+
+constexpr std::uint32_t ServiceFailure = ERROR_INSTALL_SERVICE_FAILURE;
+
+LPCWSTR OptionalPath(const std::wstring& path) { return path.empty() ? nullptr : path.c_str(); }
+
+}  // namespace
+
+MsiLibrary::MsiLibrary()
+    : module_(LoadLibraryExW(L"msi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)),
+      getSummaryInformation_(Bind<decltype(getSummaryInformation_)>(module_, "MsiGetSummaryInformationW")),
+      summaryInfoGetProperty_(Bind<decltype(summaryInfoGetProperty_)>(module_, "MsiSummaryInfoGetPropertyW")),
+      queryProductState_(Bind<decltype(queryProductState_)>(module_, "MsiQueryProductStateW")),
+      getProductInfo_(Bind<decltype(getProductInfo_)>(module_, "MsiGetProductInfoW")),
+      setInternalUI_(Bind<decltype(setInternalUI_)>(module_, "MsiSetInternalUI")),
+      openProduct_(Bind<decltype(openProduct_)>(module_, "MsiOpenProductW")),
+      getProductProperty_(Bind<decltype(getProductProperty_)>(module_, "MsiGetProductPropertyW")),
+      closeHandle_(Bind<decltype(closeHandle_)>(module_, "MsiCloseHandle")),
+      determinePatchSequence_(Bind<decltype(determinePatchSequence_)>(module_, "MsiDeterminePatchSequenceW")),
+      getPatchInfoEx_(Bind<decltype(getPatchInfoEx_)>(module_, "MsiGetPatchInfoExW")),
+      enableLog_(Bind<decltype(enableLog_)>(module_, "MsiEnableLogW")),
+      configureProductEx_(Bind<decltype(configureProductEx_)>(module_, "MsiConfigureProductExW"))
+{
+}
+
+MsiLibrary::~MsiLibrary()
+{
+    if (module_)
+        FreeLibrary(module_);
+}
+
+std::uint32_t MsiLibrary::GetSummaryInformation(const std::wstring& path, Handle& summary)
+{
+    MSIHANDLE handle = 0;
+    const std::uint32_t result = Call(getSummaryInformation_, ServiceFailure, MSIHANDLE(0), path.c_str(), UINT(0), &handle);
+    summary = handle;
+    return result;
+}
+
+std::uint32_t MsiLibrary::SummaryInfoGetProperty(Handle summary, std::uint32_t property, wchar_t* buffer,
+                                                 std::uint32_t& length)
+{
+    UINT dataType = 0;
+    INT number = 0;
+    FILETIME time{};
+    DWORD chars = length;
+    const std::uint32_t result = Call(summaryInfoGetProperty_, ServiceFailure, MSIHANDLE(summary), UINT(property),
+                                      &dataType, &number, &time, buffer, &chars);
+    length = chars;
+    return result;
+}
+
+int MsiLibrary::QueryProductState(const std::wstring& productCode)
+{
+    return Call(queryProductState_, int(INSTALLSTATE_UNKNOWN), productCode.c_str());
+}
+
+std::uint32_t MsiLibrary::GetProductInfo(const std::wstring& productCode, const wchar_t* attribute,
+                                         wchar_t* buffer, std::uint32_t& length)
+{
+    DWORD chars = length;
+    const std::uint32_t result = Call(getProductInfo_, ServiceFailure, productCode.c_str(), attribute, buffer, &chars);
+    length = chars;
+    return result;
+}
+
+int MsiLibrary::SetInternalUI(int level)
+{
+    return Call(setInternalUI_, int(INSTALLUILEVEL_NOCHANGE), INSTALLUILEVEL(level), static_cast<HWND*>(nullptr));
+}
+
+std::uint32_t MsiLibrary::OpenProduct(const std::wstring& productCode, Handle& product)
+{
+    MSIHANDLE handle = 0;
+    const std::uint32_t result = Call(openProduct_, ServiceFailure, productCode.c_str(), &handle);
+    product = handle;
+    return result;
+}
+
+std::uint32_t MsiLibrary::GetProductProperty(Handle product, const wchar_t* property, wchar_t* buffer,
+                                             std::uint32_t& length)
+{
+    DWORD chars = length;
+    const std::uint32_t result = Call(getProductProperty_, ServiceFailure, MSIHANDLE(product), property, buffer, &chars);
+    length = chars;
+    return result;
+}
+
+std::uint32_t MsiLibrary::CloseHandle(Handle handle)
+{
+    return Call(closeHandle_, ServiceFailure, MSIHANDLE(handle));
+}
+
+std::uint32_t MsiLibrary::DeterminePatchSequence(const std::wstring& productCode, const std::wstring& patchPath,
+                                                 int& order, std::uint32_t& status)
+{
+    MSIPATCHSEQUENCEINFOW entry{patchPath.c_str(), MSIPATCH_DATATYPE_PATCHFILE, DWORD(-1), ERROR_SUCCESS};
+    const std::uint32_t result = Call(determinePatchSequence_, ServiceFailure, productCode.c_str(),
+                                      static_cast<LPCWSTR>(nullptr), MSIINSTALLCONTEXT_MACHINE, DWORD(1), &entry);
+    order = static_cast<int>(entry.dwOrder);
+    status = entry.uStatus;
+    return result;
+}
+
+std::uint32_t MsiLibrary::GetPatchState(const std::wstring& patchCode, const std::wstring& productCode)
+{
+    DWORD chars = 0;
+    return Call(getPatchInfoEx_, ServiceFailure, patchCode.c_str(), productCode.c_str(), static_cast<LPCWSTR>(nullptr),
+                MSIINSTALLCONTEXT_MACHINE, INSTALLPROPERTY_PATCHSTATE, static_cast<LPWSTR>(nullptr), &chars);
+}
+
+std::uint32_t MsiLibrary::EnableLog(std::uint32_t mode, const std::wstring& path, std::uint32_t attributes)
+{
+    return Call(enableLog_, ServiceFailure, DWORD(mode), OptionalPath(path), DWORD(attributes));
+}
+
+std::uint32_t MsiLibrary::ConfigureProductEx(const std::wstring& productCode, int installLevel, int installState,
+                                             const std::wstring& commandLine)
+{
+    return Call(configureProductEx_, ServiceFailure, productCode.c_str(), installLevel, INSTALLSTATE(installState),
+                commandLine.c_str());
+}
+
+}  // namespace msi

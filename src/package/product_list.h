@@ -1,0 +1,11 @@
+#pragma once
+#include "app/platform.h"
+#include "installer/installer.h"
+
+namespace package {
+
+// "/i": shows the package's target product codes exactly as stored, also under "/q", and
+// leaves the extracted package in the temporary directory. True when the list was read.
+bool ShowTargetProductList(Platform& platform, msi::Installer& installer);
+
+}  // namespace package

@@ -1,0 +1,148 @@
+#include "scripted_installer.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+// Copies as the installer does: the text and a terminator when they fit, else 234 with the
+// length needed (terminator not counted) and a cut, terminated text.
+std::uint32_t CopyOut(const std::wstring& value, wchar_t* buffer, std::uint32_t& length)
+{
+    const std::uint32_t capacity = length;
+    length = static_cast<std::uint32_t>(value.size());
+    if (capacity == 0)
+        return msi::MoreData;
+    const std::size_t copied = std::min<std::size_t>(value.size(), capacity - 1);
+    std::copy_n(value.data(), copied, buffer);
+    buffer[copied] = L'\0';
+    return value.size() < capacity ? msi::Success : msi::MoreData;
+}
+
+}  // namespace
+
+std::uint32_t ScriptedInstaller::GetSummaryInformation(const std::wstring& path, msi::Handle& summary)
+{
+    calls.push_back(L"GetSummaryInformation");
+    if (!packages.count(path))
+        return 1627;  // ERROR_FUNCTION_FAILED, as msi.dll answers for a file that is no package
+    summary = nextHandle_++;
+    handles_[summary] = path;
+    ++openHandles;
+    return msi::Success;
+}
+
+std::uint32_t ScriptedInstaller::SummaryInfoGetProperty(msi::Handle summary, std::uint32_t property,
+                                                        wchar_t* buffer, std::uint32_t& length)
+{
+    calls.push_back(L"SummaryInfoGetProperty");
+    propertyReads.push_back(property);
+    const auto& properties = packages.at(handles_.at(summary));
+    const auto found = properties.find(property);
+    if (found == properties.end()) {
+        // An absent property reads as empty, with VT_EMPTY as its type.
+        if (length > 0)
+            buffer[0] = L'\0';
+        length = 0;
+        return msi::Success;
+    }
+    return CopyOut(found->second, buffer, length);
+}
+
+int ScriptedInstaller::QueryProductState(const std::wstring& productCode)
+{
+    calls.push_back(L"QueryProductState");
+    const auto found = products.find(productCode);
+    return found == products.end() ? -1 : found->second.state;
+}
+
+std::uint32_t ScriptedInstaller::GetProductInfo(const std::wstring& productCode, const wchar_t* attribute,
+                                                wchar_t* buffer, std::uint32_t& length)
+{
+    calls.push_back(std::wstring(L"GetProductInfo ") + attribute);
+    const auto product = products.find(productCode);
+    if (product == products.end())
+        return msi::UnknownProduct;
+    const auto value = product->second.info.find(attribute);
+    if (value == product->second.info.end())
+        return 1608;  // ERROR_UNKNOWN_PROPERTY
+    return CopyOut(value->second, buffer, length);
+}
+
+int ScriptedInstaller::SetInternalUI(int level)
+{
+    calls.push_back(L"SetInternalUI " + std::to_wstring(level));
+    return std::exchange(uiLevel, level);
+}
+
+std::uint32_t ScriptedInstaller::OpenProduct(const std::wstring& productCode, msi::Handle& product)
+{
+    calls.push_back(L"OpenProduct");
+    const auto found = products.find(productCode);
+    if (found == products.end() || !found->second.opens)
+        return msi::UnknownProduct;
+    product = nextHandle_++;
+    handles_[product] = productCode;
+    ++openHandles;
+    return msi::Success;
+}
+
+std::uint32_t ScriptedInstaller::GetProductProperty(msi::Handle product, const wchar_t* property,
+                                                    wchar_t* buffer, std::uint32_t& length)
+{
+    calls.push_back(std::wstring(L"GetProductProperty ") + property);
+    const ScriptedProduct& scripted = products.at(handles_.at(product));
+    if (!scripted.hasLocaleId)
+        return CopyOut(L"", buffer, length);
+    return CopyOut(scripted.localeId, buffer, length);
+}
+
+std::uint32_t ScriptedInstaller::CloseHandle(msi::Handle handle)
+{
+    calls.push_back(L"CloseHandle");
+    if (handles_.erase(handle) == 0)
+        return 6;  // ERROR_INVALID_HANDLE: closed twice or never opened
+    --openHandles;
+    return msi::Success;
+}
+
+std::uint32_t ScriptedInstaller::DeterminePatchSequence(const std::wstring& productCode, const std::wstring&,
+                                                        int& order, std::uint32_t& status)
+{
+    calls.push_back(L"DeterminePatchSequence");
+    const auto found = products.find(productCode);
+    if (found == products.end())
+        return msi::UnknownProduct;
+    order = found->second.order;
+    status = found->second.status;
+    return found->second.sequenceResult;
+}
+
+std::uint32_t ScriptedInstaller::GetPatchState(const std::wstring& patchCode, const std::wstring& productCode)
+{
+    calls.push_back(L"GetPatchState");
+    patchStateCodes.push_back(patchCode);
+    const auto found = products.find(productCode);
+    return found != products.end() && found->second.patchRegistered ? msi::Success : 1647;
+}
+
+std::uint32_t ScriptedInstaller::EnableLog(std::uint32_t mode, const std::wstring& path, std::uint32_t)
+{
+    calls.push_back(L"EnableLog " + std::to_wstring(mode));
+    logging = mode != msi::LogModeOff && !path.empty();
+    logPath = logging ? path : L"";
+    return msi::Success;
+}
+
+std::uint32_t ScriptedInstaller::ConfigureProductEx(const std::wstring& productCode, int, int,
+                                                    const std::wstring& commandLine)
+{
+    calls.push_back(L"ConfigureProductEx");
+    configured.push_back(productCode);
+    commandLines.push_back(commandLine);
+    uiLevelsAtConfigure.push_back(uiLevel);
+    logsAtConfigure.push_back(logPath);
+    if (onConfigure)
+        onConfigure();
+    return products.at(productCode).configureResult;
+}

@@ -1,0 +1,70 @@
+#include "scripted_platform.h"
+
+std::uint32_t ScriptedPlatform::LastError()
+{
+    ++lastErrorReads;
+    return lastError;
+}
+
+std::optional<std::wstring> ScriptedPlatform::StringTableText(std::uint32_t id, std::uint16_t language)
+{
+    // Loading a string may change the last-error value, as the real loader may.
+    lastError = 0xDEAD;
+    const auto version = stringTable.find(language);
+    if (version == stringTable.end())
+        return std::nullopt;
+    const auto text = version->second.find(id);
+    return text == version->second.end() ? std::wstring() : text->second;
+}
+
+void ScriptedPlatform::ShowMessageBox(const std::wstring& text, const std::wstring& caption, std::uint32_t style)
+{
+    boxes.push_back({text, caption, style});
+}
+
+std::optional<std::wstring> ScriptedPlatform::FullPathName(const std::wstring& path, std::size_t capacity)
+{
+    if (path.empty() || path.size() >= capacity)
+        return std::nullopt;
+    return path;
+}
+
+bool ScriptedPlatform::RemoveFile(const std::wstring& path)
+{
+    removed.push_back(path);
+    return files.erase(path) == 1;
+}
+
+bool ScriptedPlatform::ExtractPatchPackage(std::wstring& packagePath)
+{
+    if (packagePath.empty())
+        packagePath = extractedName;
+    if (extractionFails)
+        return false;
+    files.insert(packagePath);
+    return true;
+}
+
+void LoadEnglishAndGerman(ScriptedPlatform& platform)
+{
+    platform.stringTable[1033] = {
+        {300, L"A problem prevented the %s from being installed. Contact your system administrator. \n\n Error Code: %d"},
+        {301, L"The %s has been successfully installed."},
+        {302, L"The installer has detected that the following programs\nare running.\n\n%s\nIn order to complete installation, these programs must\nbe closed.\n%s"},
+        {306, L"Your version of %s is up-to-date and this %s is not necessary."},
+        {307, L"The %s could not be installed because the expected Korvanta product could not be located on your computer.\nMake sure that you are using the correct %s for the product."},
+        {308, L"This %s could not be installed because it is not designed for the version of %s that is installed on your computer."},
+        {311, L"Installation Error"},
+        {312, L"Installation Successful"},
+        {313, L"Installation Unnecessary"},
+        {320, L"The following applications should be closed before continuing the install:"},
+    };
+    platform.stringTable[1031] = {
+        {300, L"Das Service Pack konnte nicht installiert werden. \n\n Fehlercode: %d"},
+        {306, L"DE %s aktuell %s"},
+        {308, L"DE %s passt nicht zu %s"},
+        {311, L"Installationsfehler"},
+        {313, L"Installation nicht erforderlich"},
+        {320, L"Schließen Sie die folgenden Anwendungen:"},
+    };
+}

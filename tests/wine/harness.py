@@ -1,0 +1,223 @@
+"""Runs Windows programs of this build under Wine in private prefixes and reads what they did.
+
+A base prefix is made once per test run; each test works in its own copy, whose temporary
+directory is the wrapper's. With the relay filter set in the base prefix, every call the
+program makes into msi.dll and every MessageBoxW shows up on stderr with its arguments; they
+come back parsed into `Call` records.
+"""
+import dataclasses
+import os
+import pathlib
+import re
+import shutil
+import subprocess
+
+WINE = "/usr/lib/wine/wine64"
+WINESERVER = "/usr/lib/wine/wineserver64"
+BUILD = pathlib.Path(os.environ.get("SVCPACK_BUILD", pathlib.Path(__file__).resolve().parents[2] / "build" / "win64"))
+BASE_PREFIX = BUILD / "wine" / "base"
+WORK = BUILD / "wine" / "work"
+WRAPPER = BUILD / "svcpack.exe"
+LAUNCHER = BUILD / "tests" / "wine" / "launcher.exe"
+RELAY_INCLUDE = "user32.MessageBoxW;msi.*"
+
+
+def windows_path(path):
+    """The Z: drive path under which Wine sees a Linux path."""
+    return "Z:" + str(pathlib.Path(path).resolve()).replace("/", "\\")
+
+
+def base_env(prefix):
+    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    env.update(WINEPREFIX=str(prefix), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
+               LANG=env.get("SVCPACK_TEST_LANG", "en_US.UTF-8"), LC_ALL="")
+    return env
+
+
+def make_base_prefix(path=BASE_PREFIX):
+    """A fresh prefix with the relay filter set; replaces an earlier one."""
+    path = pathlib.Path(path)
+    if path.exists():
+        subprocess.run([WINESERVER, "-k"], env=base_env(path), check=False)
+        shutil.rmtree(path)
+    path.parent.mkdir(parents=True, exist_ok=True)
+    env = base_env(path)
+    subprocess.run([WINE, "wineboot", "-i"], env=env, check=True, timeout=300,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run([WINE, "reg", "add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude", "/t",
+                    "REG_SZ", "/d", RELAY_INCLUDE, "/f"], env=env, check=True, timeout=120,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run([WINESERVER, "-w"], env=env, check=True, timeout=120)
+    return path
+
+
+@dataclasses.dataclass
+class Call:
+    """One traced call into a DLL: 'msi.MsiConfigureProductExW', its arguments (a str for
+    each wide-string argument, an int for the others) and its return value."""
+    function: str
+    args: list
+    result: int = None
+
+    @property
+    def name(self):
+        return self.function.split(".", 1)[1]
+
+
+@dataclasses.dataclass
+class Run:
+    exit_code: int
+    calls: list
+    new_files: list
+    stdout: str
+    stderr: str
+
+    def called(self, name):
+        return [c for c in self.calls if c.name == name]
+
+    @property
+    def boxes(self):
+        """(text, caption, style) of every MessageBoxW, in order."""
+        return [(c.args[1], c.args[2], c.args[3]) for c in self.called("MessageBoxW")]
+
+
+_ESCAPES = {"n": "\n", "r": "\r", "t": "\t", "\\": "\\", '"': '"', "a": "\a", "b": "\b",
+            "e": "\x1b", "f": "\f", "v": "\v"}
+
+
+def _parse_wide(text, i):
+    """Reads a Wine debug string starting at the opening quote; returns (value, next index)."""
+    out = []
+    i += 1
+    while text[i] != '"':
+        if text[i] == "\\":
+            c = text[i + 1]
+            if c in _ESCAPES:
+                out.append(_ESCAPES[c])
+                i += 2
+            elif c == "x":
+                m = re.match(r"[0-9a-fA-F]{1,4}", text[i + 2:])
+                out.append(chr(int(m.group(0), 16)))
+                i += 2 + len(m.group(0))
+            else:
+                m = re.match(r"[0-7]{1,3}", text[i + 1:])
+                if m:
+                    out.append(chr(int(m.group(0), 8)))
+                    i += 1 + len(m.group(0))
+                else:
+                    out.append(c)
+                    i += 2
+        else:
+            out.append(text[i])
+            i += 1
+    return "".join(out), i + 1
+
+
+def _parse_args(text):
+    args, i = [], 0
+    while i < len(text):
+        m = re.match(r"\s*([0-9a-fA-F]+)?\s*", text[i:])
+        value = int(m.group(1), 16) if m.group(1) else None
+        i += m.end()
+        if text.startswith('L"', i):
+            value, i = _parse_wide(text, i + 1)
+        elif text.startswith('"', i):
+            value, i = _parse_wide(text, i)
+        while i < len(text) and text[i] != ",":
+            i += 1
+        args.append(value)
+        i += 1
+    return args
+
+
+_CALL = re.compile(r"^[0-9a-f]+:Call ([\w]+\.\w+)\((.*)\) ret=[0-9a-f]+$")
+_RET = re.compile(r"^[0-9a-f]+:Ret  ([\w]+\.\w+)\(.*\) retval=([0-9a-f]+) ret=[0-9a-f]+$")
+
+
+def parse_relay(stderr):
+    calls, open_calls = [], []
+    for line in stderr.splitlines():
+        m = _CALL.match(line)
+        if m:
+            call = Call(m.group(1), _parse_args(m.group(2)))
+            calls.append(call)
+            open_calls.append(call)
+            continue
+        m = _RET.match(line)
+        if m:
+            for call in reversed(open_calls):
+                if call.function == m.group(1):
+                    call.result = int(m.group(2), 16)
+                    open_calls.remove(call)
+                    break
+    return calls
+
+
+class Prefix:
+    """A copy of the base prefix for one test. Files are hard-linked; the registry files,
+    which Wine rewrites in place, are real copies."""
+
+    def __init__(self, path):
+        self.path = pathlib.Path(path)
+        self.env = base_env(self.path)
+
+    @classmethod
+    def clone(cls, name, base=BASE_PREFIX):
+        dest = WORK / name
+        if dest.exists():
+            subprocess.run([WINESERVER, "-k"], env=base_env(dest), check=False)
+            shutil.rmtree(dest)
+        dest.parent.mkdir(parents=True, exist_ok=True)
+        subprocess.run(["cp", "-al", str(base), str(dest)], check=True)
+        for reg in list(dest.glob("*.reg")) + list(dest.glob("drive_c/windows/*.ini")):
+            data = reg.read_bytes()
+            reg.unlink()
+            reg.write_bytes(data)
+        return cls(dest)
+
+    def remove(self):
+        self.stop()
+        shutil.rmtree(self.path, ignore_errors=True)
+
+    def stop(self):
+        subprocess.run([WINESERVER, "-k"], env=self.env, check=False,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run([WINESERVER, "-w"], env=self.env, check=False, timeout=60)
+
+    @property
+    def temp_dir(self):
+        """The Linux folder behind the wrapper's temporary directory."""
+        users = [u for u in (self.path / "drive_c" / "users").iterdir() if u.name != "Public"]
+        return users[0] / "Temp"
+
+    def set_temp(self, windows_dir):
+        """Makes TEMP and TMP point at `windows_dir` for every later program."""
+        self.stop()
+        reg = self.path / "user.reg"
+        text = reg.read_text(encoding="utf-8", errors="surrogateescape")
+        value = windows_dir.replace("\\", "\\\\")
+        text = re.sub(r'^"(TEMP|TMP)"=".*"$', lambda m: f'"{m.group(1)}"="{value}"', text, flags=re.M)
+        reg.write_text(text, encoding="utf-8", errors="surrogateescape")
+
+    def wine(self, args, cwd=None, timeout=300, env=None, check=True):
+        """Runs a Windows program (or Wine's own, such as msiexec) and waits for it."""
+        full_env = dict(self.env, **(env or {}))
+        return subprocess.run([WINE, *map(str, args)], env=full_env, cwd=cwd, timeout=timeout,
+                              check=check, capture_output=True, text=True, errors="replace")
+
+    def run(self, program, args=(), cwd=None, timeout=120, env=None, watch=None):
+        """Runs `program` with `args` through the launcher, with the relay trace on. Returns
+        its whole exit code, its traced calls and the files that appeared in the temporary
+        directory (or in `watch`)."""
+        watch = pathlib.Path(watch) if watch else self.temp_dir
+        before = set(watch.rglob("*")) if watch.exists() else set()
+        relay_env = dict(env or {}, WINEDEBUG="+relay")
+        proc = self.wine([LAUNCHER, windows_path(program), *args],
+                         cwd=cwd, timeout=timeout, env=relay_env, check=False)
+        m = re.search(r"^EXITCODE=(\d+)", proc.stdout, re.M)
+        if not m:
+            raise AssertionError(f"launcher reported no exit code: {proc.stdout!r} {proc.stderr[-2000:]!r}")
+        after = set(watch.rglob("*")) if watch.exists() else set()
+        return Run(int(m.group(1)), parse_relay(proc.stderr), sorted(after - before),
+                   proc.stdout, proc.stderr)
+

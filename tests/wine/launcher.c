@@ -1,0 +1,32 @@
+/* Runs the command line that follows its own name, waits for it and prints its whole exit
+   code, which Wine would otherwise cut to the low eight bits on the way to Linux. */
+#include <windows.h>
+#include <stdio.h>
+
+static const wchar_t *RestOfCommandLine(const wchar_t *line)
+{
+    int quoted = 0;
+    for (; *line && (quoted || (*line != L' ' && *line != L'\t')); ++line)
+        if (*line == L'"')
+            quoted = !quoted;
+    while (*line == L' ' || *line == L'\t')
+        ++line;
+    return line;
+}
+
+int wmain(void)
+{
+    wchar_t *command = _wcsdup(RestOfCommandLine(GetCommandLineW()));
+    STARTUPINFOW startup = {sizeof startup};
+    PROCESS_INFORMATION process;
+    DWORD code = 0;
+    if (!CreateProcessW(NULL, command, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) {
+        printf("LAUNCH-FAILED=%lu\n", GetLastError());
+        return 1;
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    GetExitCodeProcess(process.hProcess, &code);
+    printf("EXITCODE=%lu\n", code);
+    fflush(stdout);
+    return 0;
+}
