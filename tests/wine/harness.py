@@ -30,7 +30,7 @@ def windows_path(path):
 def base_env(prefix):
     env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
     env.update(WINEPREFIX=str(prefix), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
-               LANG=env.get("SVCPACK_TEST_LANG", "en_US.UTF-8"), LC_ALL="")
+               LANG="C.UTF-8", LC_ALL="")
     return env
 
 
@@ -81,36 +81,41 @@ class Run:
         return [(c.args[1], c.args[2], c.args[3]) for c in self.called("MessageBoxW")]
 
 
-_ESCAPES = {"n": "\n", "r": "\r", "t": "\t", "\\": "\\", '"': '"', "a": "\a", "b": "\b",
-            "e": "\x1b", "f": "\f", "v": "\v"}
+_ESCAPES = {"n": "\n", "r": "\r", "t": "\t", "\\": "\\", '"': '"'}
+
+
+class WideText(str):
+    """A wide-string argument as the trace shows it. Wine cuts long strings in its trace:
+    `truncated` says the real text goes on beyond what is here."""
+    truncated = False
+
+
+def same_text(shown, expected):
+    """Whether a traced text is `expected`, or its beginning where the trace cut it."""
+    if getattr(shown, "truncated", False):
+        return len(shown) > 0 and expected.startswith(shown)
+    return shown == expected
 
 
 def _parse_wide(text, i):
-    """Reads a Wine debug string starting at the opening quote; returns (value, next index)."""
-    out = []
+    """Reads a Wine debug string starting at its opening quote; returns (value, next index).
+    Wine writes other characters as a backslash and four hex digits, one per UTF-16 unit."""
+    units = []
     i += 1
     while text[i] != '"':
-        if text[i] == "\\":
-            c = text[i + 1]
-            if c in _ESCAPES:
-                out.append(_ESCAPES[c])
-                i += 2
-            elif c == "x":
-                m = re.match(r"[0-9a-fA-F]{1,4}", text[i + 2:])
-                out.append(chr(int(m.group(0), 16)))
-                i += 2 + len(m.group(0))
-            else:
-                m = re.match(r"[0-7]{1,3}", text[i + 1:])
-                if m:
-                    out.append(chr(int(m.group(0), 8)))
-                    i += 1 + len(m.group(0))
-                else:
-                    out.append(c)
-                    i += 2
+        if text[i] == "\\" and text[i + 1] in _ESCAPES:
+            units.append(ord(_ESCAPES[text[i + 1]]))
+            i += 2
+        elif text[i] == "\\" and re.match(r"[0-9a-fA-F]{4}", text[i + 1:i + 5]):
+            units.append(int(text[i + 1:i + 5], 16))
+            i += 5
         else:
-            out.append(text[i])
+            units.append(ord(text[i]))
             i += 1
-    return "".join(out), i + 1
+    data = b"".join(u.to_bytes(2, "little") for u in units)
+    value = WideText(data.decode("utf-16-le", errors="surrogatepass"))
+    value.truncated = text.startswith("...", i + 1)
+    return value, i + 1
 
 
 def _parse_args(text):

@@ -1,0 +1,21 @@
+# make demo: patch a demo product inside a private Wine prefix with the wrapper.
+# make test: every test (host unit tests under sanitizers, then the Wine tests).
+.PHONY: setup build demo test bench clean
+
+setup:
+	@tools/setup.sh
+
+build: setup
+	cmake --preset win32 >/dev/null && cmake --build --preset win32 -j2
+	cmake --preset win64 >/dev/null && cmake --build --preset win64 -j2
+	cmake --preset host >/dev/null && cmake --build --preset host -j2
+
+demo: build
+	/usr/bin/python3 tools/demo.py
+
+test: build
+	ctest --preset host -j2
+	ctest --preset win64
+
+clean:
+	rm -rf build

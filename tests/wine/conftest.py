@@ -1,0 +1,22 @@
+import os
+import pathlib
+import re
+
+import pytest
+
+import harness
+
+
+@pytest.fixture
+def prefix(request):
+    """A private copy of the base prefix for this test, removed afterwards."""
+    name = re.sub(r"[^\w]+", "_", request.node.name)[:80]
+    clone = harness.Prefix.clone(name)
+    yield clone
+    clone.remove()
+
+
+@pytest.fixture(scope="session")
+def package_bytes():
+    """The patch package the wrapper under test carries."""
+    return pathlib.Path(os.environ.get("SVCPACK_PACKAGE", harness.BUILD.parents[1] / "resources" / "demo.msp")).read_bytes()

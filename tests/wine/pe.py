@@ -1,0 +1,91 @@
+"""Reads what a test needs from a PE executable: its format, subsystem, imports and resources."""
+import dataclasses
+import struct
+
+
+@dataclasses.dataclass
+class Image:
+    machine: int
+    magic: int          # 0x10b: PE32, 0x20b: PE32+
+    subsystem: int
+    imports: list       # DLL names
+    resources: dict     # (type, name, language) -> bytes; type and name are int or str
+    sections: list      # (name, virtual size, raw size)
+
+    def string_tables(self):
+        """{language: {id: text}} from the RT_STRING blocks."""
+        tables = {}
+        for (kind, block, language), data in self.resources.items():
+            if kind != 6:
+                continue
+            offset = 0
+            for index in range(16):
+                (length,) = struct.unpack_from("<H", data, offset)
+                text = data[offset + 2: offset + 2 + 2 * length].decode("utf-16-le")
+                offset += 2 + 2 * length
+                if length:
+                    tables.setdefault(language, {})[(block - 1) * 16 + index] = text
+        return tables
+
+
+def read(path):
+    data = open(path, "rb").read()
+    (pe,) = struct.unpack_from("<I", data, 0x3C)
+    assert data[pe:pe + 4] == b"PE\0\0", "not a PE image"
+    machine, count, _, _, _, optional_size, _ = struct.unpack_from("<HHIIIHH", data, pe + 4)
+    optional = pe + 24
+    (magic,) = struct.unpack_from("<H", data, optional)
+    (subsystem,) = struct.unpack_from("<H", data, optional + 68)
+    directories = optional + (96 if magic == 0x10B else 112)
+    section_table = optional + optional_size
+    sections = []
+    for i in range(count):
+        name, vsize, vaddr, rsize, raw = struct.unpack_from("<8sIIII", data, section_table + 40 * i)
+        sections.append((name.rstrip(b"\0").decode(), vsize, vaddr, rsize, raw))
+
+    def at(rva):
+        for _, vsize, vaddr, rsize, raw in sections:
+            if vaddr <= rva < vaddr + max(vsize, rsize):
+                return rva - vaddr + raw
+        raise ValueError(f"RVA {rva:#x} in no section")
+
+    def directory(index):
+        return struct.unpack_from("<II", data, directories + 8 * index)
+
+    def c_string(offset):
+        return data[offset:data.index(b"\0", offset)].decode("ascii")
+
+    imports = []
+    import_rva, _ = directory(1)
+    if import_rva:
+        entry = at(import_rva)
+        while True:
+            fields = struct.unpack_from("<IIIII", data, entry)
+            if not any(fields):
+                break
+            imports.append(c_string(at(fields[3])))
+            entry += 20
+
+    resources = {}
+    resource_rva, _ = directory(2)
+    if resource_rva:
+        root = at(resource_rva)
+
+        def entries(offset):
+            named, numbered = struct.unpack_from("<HH", data, offset + 12)
+            for i in range(named + numbered):
+                key, target = struct.unpack_from("<II", data, offset + 16 + 8 * i)
+                if key & 0x80000000:
+                    (length,) = struct.unpack_from("<H", data, root + (key & 0x7FFFFFFF))
+                    start = root + (key & 0x7FFFFFFF) + 2
+                    key = data[start:start + 2 * length].decode("utf-16-le")
+                yield key, target
+
+        for kind, to_names in entries(root):
+            for name, to_languages in entries(root + (to_names & 0x7FFFFFFF)):
+                for language, to_data in entries(root + (to_languages & 0x7FFFFFFF)):
+                    rva, size, _, _ = struct.unpack_from("<IIII", data, root + to_data)
+                    resources[(kind, name, language)] = data[at(rva):at(rva) + size]
+
+    return Image(machine, magic, subsystem, imports, resources,
+                 [(name, vsize, rsize) for name, vsize, _, rsize, _ in sections])

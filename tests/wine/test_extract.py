@@ -1,0 +1,88 @@
+"""'/e': the embedded package written byte for byte, and a script told when it was not."""
+import contextlib
+import subprocess
+
+import harness
+from harness import WRAPPER, windows_path
+
+
+def package_files(directory):
+    return sorted(p for p in directory.iterdir() if p.name.startswith("MSP"))
+
+
+@contextlib.contextmanager
+def immutable(path):
+    """Makes `path` unwritable even for root, as a read-only file or folder is to a user."""
+    subprocess.run(["chattr", "+i", str(path)], check=True)
+    try:
+        yield path
+    finally:
+        subprocess.run(["chattr", "-i", str(path)], check=True)
+
+
+def test_writes_the_package_byte_for_byte(prefix, tmp_path, package_bytes):
+    target = tmp_path / "out dir" / "patch copy.msp"
+    target.parent.mkdir()
+    run = prefix.run(WRAPPER, ["/e", windows_path(target)])
+    assert run.exit_code == 0
+    assert target.read_bytes() == package_bytes
+    assert run.boxes == [] and run.calls == []
+
+
+def test_an_existing_file_is_truncated_and_overwritten(prefix, tmp_path, package_bytes):
+    target = tmp_path / "old.msp"
+    target.write_bytes(b"x" * (len(package_bytes) + 5000))
+    assert prefix.run(WRAPPER, ["/E", windows_path(target)]).exit_code == 0
+    assert target.read_bytes() == package_bytes
+
+
+def test_unwritable_targets_give_a_failure_and_write_nothing(prefix, tmp_path):
+    locked_file = tmp_path / "locked.msp"
+    locked_file.write_bytes(b"keep")
+    locked_dir = tmp_path / "locked"
+    locked_dir.mkdir()
+    with immutable(locked_file), immutable(locked_dir):
+        for target in (tmp_path, tmp_path / "missing" / "p.msp", locked_file, locked_dir / "p.msp"):
+            before = sorted(tmp_path.rglob("*"))
+            run = prefix.run(WRAPPER, ["/e", windows_path(target)])
+            assert run.exit_code == 1603, target
+            assert sorted(tmp_path.rglob("*")) == before, target
+            assert run.boxes == [], target
+        assert locked_file.read_bytes() == b"keep"
+    assert package_files(prefix.temp_dir) == []
+
+
+def test_a_relative_path_lands_in_the_current_directory(prefix, tmp_path, package_bytes):
+    (tmp_path / "sub").mkdir()
+    run = prefix.run(WRAPPER, ["/e", r"sub\rel.msp"], cwd=tmp_path)
+    assert run.exit_code == 0
+    assert (tmp_path / "sub" / "rel.msp").read_bytes() == package_bytes
+
+
+def test_extract_alone_makes_a_new_temporary_file_each_time(prefix, package_bytes):
+    first = prefix.run(WRAPPER, ["/e"])
+    second = prefix.run(WRAPPER, ["/q", "/e"])
+    assert first.exit_code == 0 and second.exit_code == 0
+    files = package_files(prefix.temp_dir)
+    assert len(files) == 2
+    assert first.new_files == [files[0]] or first.new_files == [files[1]]
+    assert len(second.new_files) == 1 and second.new_files != first.new_files
+    for f in files:
+        assert f.name[3:].isdigit() and f.suffix == ""
+        assert f.read_bytes() == package_bytes
+
+
+def test_extract_path_then_list_does_both_in_order(prefix, tmp_path, package_bytes):
+    target = tmp_path / "both.msp"
+    run = prefix.run(WRAPPER, ["/e", windows_path(target), "/i"])
+    assert target.read_bytes() == package_bytes
+    assert [b[1] for b in run.boxes] == ["List of Products"]
+    assert len(run.new_files) == 1 and run.new_files[0].name.startswith("MSP")
+
+
+def test_list_ends_the_option_scan(prefix, tmp_path):
+    target = tmp_path / "never.msp"
+    run = prefix.run(WRAPPER, ["/i", "/e", windows_path(target)])
+    assert not target.exists()
+    assert [b[1] for b in run.boxes] == ["List of Products"]
+
