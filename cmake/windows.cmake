@@ -14,6 +14,7 @@ set_property(SOURCE resources/svcpack.rc APPEND PROPERTY OBJECT_DEPENDS
 add_executable(svcpack WIN32
     src/app/main_win.cpp
     src/app/parse_command_line_win.cpp
+    src/app/runtime_win.cpp
     src/app/windows_platform.cpp
     src/installer/msi_library_win.cpp
     src/package/extract_win.cpp

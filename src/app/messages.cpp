@@ -1,5 +1,7 @@
 #include "messages.h"
 
+#include "decimal.h"
+
 namespace message {
 
 std::optional<Entry> Find(std::uint32_t messageId)
@@ -39,7 +41,7 @@ std::wstring Fill(std::wstring_view text, const std::vector<std::wstring_view>& 
                 append(values[nextValue++]);
             ++i;
         } else if (text[i] == L'%' && i + 1 < text.size() && text[i + 1] == L'd') {
-            append(std::to_wstring(errorCode));
+            append(Decimal(errorCode));
             ++i;
         } else {
             out.push_back(text[i]);

@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "app/decimal.h"
+
 namespace package {
 
 namespace {
@@ -30,7 +32,7 @@ UniqueFile CreateTemporaryFile(const std::wstring& directory, std::wstring& pack
 {
     const DWORD start = GetCurrentProcessId() * 7919u + GetTickCount();
     for (DWORD attempt = 0; attempt < NameAttempts; ++attempt) {
-        packagePath = directory + L"MSP" + std::to_wstring((start + attempt) % 1000000u);
+        packagePath = directory + L"MSP" + Decimal((start + attempt) % 1000000u);
         UniqueFile file = CreateNewFile(packagePath, CREATE_NEW);
         const DWORD error = GetLastError();
         if (file.get() != INVALID_HANDLE_VALUE)
