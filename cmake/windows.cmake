@@ -23,7 +23,6 @@ add_executable(svcpack WIN32
 target_compile_options(svcpack PRIVATE ${windows_flags} -Wall -Wextra)
 target_link_libraries(svcpack PRIVATE svcpack_core)
 target_link_options(svcpack PRIVATE -municode -static -s -Wl,--gc-sections)
-target_link_libraries(svcpack PRIVATE shell32)
 
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
     add_subdirectory(tools)

@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "system_library.h"
+
 namespace {
 
 struct LocalFreer {
@@ -15,8 +17,11 @@ struct LocalFreer {
 
 bool ParseCommandLine()
 {
+    const SystemLibrary shell32(L"shell32.dll");
+    const auto splitArguments = shell32.Bind<decltype(&::CommandLineToArgvW)>("CommandLineToArgvW");
     int count = 0;
-    const std::unique_ptr<LPWSTR, LocalFreer> split(CommandLineToArgvW(GetCommandLineW(), &count));
+    const std::unique_ptr<LPWSTR, LocalFreer> split(
+        splitArguments ? splitArguments(GetCommandLineW(), &count) : nullptr);
     std::vector<std::wstring> arguments;
     if (split)
         arguments.assign(split.get(), split.get() + count);

@@ -38,7 +38,8 @@ std::optional<std::wstring> WindowsPlatform::StringTableText(std::uint32_t id, s
 void WindowsPlatform::ShowMessageBox(const std::wstring& text, const std::wstring& caption,
                                      std::uint32_t style)
 {
-    MessageBoxW(nullptr, text.c_str(), caption.c_str(), style);
+    if (messageBox_)
+        messageBox_(nullptr, text.c_str(), caption.c_str(), style);
 }
 
 std::optional<std::wstring> WindowsPlatform::TemporaryDirectory()

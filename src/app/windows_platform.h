@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "platform.h"
+#include "system_library.h"
 
 // The module whose resources hold the package and the string table.
 extern HINSTANCE ModuleInstance;
@@ -19,4 +20,8 @@ public:
     std::optional<std::wstring> FullPathName(const std::wstring& path, std::size_t capacity) override;
     bool RemoveFile(const std::wstring& path) override;
     bool ExtractPatchPackage(std::wstring& packagePath) override;
+
+private:
+    SystemLibrary user32_{L"user32.dll"};
+    decltype(&::MessageBoxW) messageBox_ = user32_.Bind<decltype(&::MessageBoxW)>("MessageBoxW");
 };

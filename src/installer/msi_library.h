@@ -3,6 +3,7 @@
 #include <msi.h>
 #include <msiquery.h>
 
+#include "app/system_library.h"
 #include "installer.h"
 
 namespace msi {
@@ -12,7 +13,6 @@ namespace msi {
 class MsiLibrary final : public Installer {
 public:
     MsiLibrary();
-    ~MsiLibrary() override;
     MsiLibrary(const MsiLibrary&) = delete;
     MsiLibrary& operator=(const MsiLibrary&) = delete;
 
@@ -37,7 +37,7 @@ public:
                                      int installState, const std::wstring& commandLine) override;
 
 private:
-    HMODULE module_;
+    SystemLibrary library_;
     decltype(&::MsiGetSummaryInformationW) getSummaryInformation_;
     decltype(&::MsiSummaryInfoGetPropertyW) summaryInfoGetProperty_;
     decltype(&::MsiQueryProductStateW) queryProductState_;

@@ -4,14 +4,6 @@ namespace msi {
 
 namespace {
 
-template <typename Function>
-Function Bind(HMODULE module, const char* name)
-{
-    if (!module)
-        return nullptr;
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 // An operation that msi.dll does not provide fails as the service being unavailable would.
 template <typename Function, typename Result, typename... Arguments>
 Result Call(Function function, Result unavailable, Arguments... arguments)
@@ -26,26 +18,20 @@ LPCWSTR OptionalPath(const std::wstring& path) { return path.empty() ? nullptr :
 }  // namespace
 
 MsiLibrary::MsiLibrary()
-    : module_(LoadLibraryExW(L"msi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)),
-      getSummaryInformation_(Bind<decltype(getSummaryInformation_)>(module_, "MsiGetSummaryInformationW")),
-      summaryInfoGetProperty_(Bind<decltype(summaryInfoGetProperty_)>(module_, "MsiSummaryInfoGetPropertyW")),
-      queryProductState_(Bind<decltype(queryProductState_)>(module_, "MsiQueryProductStateW")),
-      getProductInfo_(Bind<decltype(getProductInfo_)>(module_, "MsiGetProductInfoW")),
-      setInternalUI_(Bind<decltype(setInternalUI_)>(module_, "MsiSetInternalUI")),
-      openProduct_(Bind<decltype(openProduct_)>(module_, "MsiOpenProductW")),
-      getProductProperty_(Bind<decltype(getProductProperty_)>(module_, "MsiGetProductPropertyW")),
-      closeHandle_(Bind<decltype(closeHandle_)>(module_, "MsiCloseHandle")),
-      determinePatchSequence_(Bind<decltype(determinePatchSequence_)>(module_, "MsiDeterminePatchSequenceW")),
-      getPatchInfoEx_(Bind<decltype(getPatchInfoEx_)>(module_, "MsiGetPatchInfoExW")),
-      enableLog_(Bind<decltype(enableLog_)>(module_, "MsiEnableLogW")),
-      configureProductEx_(Bind<decltype(configureProductEx_)>(module_, "MsiConfigureProductExW"))
+    : library_(L"msi.dll"),
+      getSummaryInformation_(library_.Bind<decltype(getSummaryInformation_)>("MsiGetSummaryInformationW")),
+      summaryInfoGetProperty_(library_.Bind<decltype(summaryInfoGetProperty_)>("MsiSummaryInfoGetPropertyW")),
+      queryProductState_(library_.Bind<decltype(queryProductState_)>("MsiQueryProductStateW")),
+      getProductInfo_(library_.Bind<decltype(getProductInfo_)>("MsiGetProductInfoW")),
+      setInternalUI_(library_.Bind<decltype(setInternalUI_)>("MsiSetInternalUI")),
+      openProduct_(library_.Bind<decltype(openProduct_)>("MsiOpenProductW")),
+      getProductProperty_(library_.Bind<decltype(getProductProperty_)>("MsiGetProductPropertyW")),
+      closeHandle_(library_.Bind<decltype(closeHandle_)>("MsiCloseHandle")),
+      determinePatchSequence_(library_.Bind<decltype(determinePatchSequence_)>("MsiDeterminePatchSequenceW")),
+      getPatchInfoEx_(library_.Bind<decltype(getPatchInfoEx_)>("MsiGetPatchInfoExW")),
+      enableLog_(library_.Bind<decltype(enableLog_)>("MsiEnableLogW")),
+      configureProductEx_(library_.Bind<decltype(configureProductEx_)>("MsiConfigureProductExW"))
 {
-}
-
-MsiLibrary::~MsiLibrary()
-{
-    if (module_)
-        FreeLibrary(module_);
 }
 
 std::uint32_t MsiLibrary::GetSummaryInformation(const std::wstring& path, Handle& summary)

@@ -2,9 +2,13 @@ import os
 import pathlib
 import re
 
+import sys
+
 import pytest
 
-import harness
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "tools"))
+
+import harness  # noqa: E402
 
 
 @pytest.fixture

@@ -226,3 +226,12 @@ class Prefix:
         return Run(int(m.group(1)), parse_relay(proc.stderr), sorted(after - before),
                    proc.stdout, proc.stderr)
 
+
+
+REWRAP = BUILD / "tests" / "wine" / "rewrap.exe"
+
+
+def rewrap(prefix, package, dest):
+    """A copy of the wrapper at `dest` that carries `package` instead of the demo patch."""
+    prefix.wine([REWRAP, windows_path(WRAPPER), windows_path(package), windows_path(dest)])
+    return pathlib.Path(dest)
