@@ -12,6 +12,8 @@ import re
 import shutil
 import subprocess
 
+import pe
+
 WINE = "/usr/lib/wine/wine64"
 WINESERVER = "/usr/lib/wine/wineserver64"
 BUILD = pathlib.Path(os.environ.get("SVCPACK_BUILD", pathlib.Path(__file__).resolve().parents[2] / "build" / "win64"))
@@ -57,6 +59,7 @@ class Call:
     each wide-string argument, an int for the others) and its return value."""
     function: str
     args: list
+    caller: int = 0
     result: int = None
 
     @property
@@ -71,14 +74,17 @@ class Run:
     new_files: list
     stdout: str
     stderr: str
+    program_range: range
 
     def called(self, name):
         return [c for c in self.calls if c.name == name]
 
     @property
     def boxes(self):
-        """(text, caption, style) of every MessageBoxW, in order."""
-        return [(c.args[1], c.args[2], c.args[3]) for c in self.called("MessageBoxW")]
+        """(text, caption, style) of every MessageBoxW the program itself showed, in order; the
+        installer's own boxes (its basic UI reports errors in one) are left out."""
+        return [(c.args[1], c.args[2], c.args[3]) for c in self.called("MessageBoxW")
+                if c.caller in self.program_range]
 
 
 _ESCAPES = {"n": "\n", "r": "\r", "t": "\t", "\\": "\\", '"': '"'}
@@ -135,7 +141,7 @@ def _parse_args(text):
     return args
 
 
-_CALL = re.compile(r"^[0-9a-f]+:Call ([\w]+\.\w+)\((.*)\) ret=[0-9a-f]+$")
+_CALL = re.compile(r"^[0-9a-f]+:Call ([\w]+\.\w+)\((.*)\) ret=([0-9a-f]+)$")
 _RET = re.compile(r"^[0-9a-f]+:Ret  ([\w]+\.\w+)\(.*\) retval=([0-9a-f]+) ret=[0-9a-f]+$")
 
 
@@ -144,7 +150,7 @@ def parse_relay(stderr):
     for line in stderr.splitlines():
         m = _CALL.match(line)
         if m:
-            call = Call(m.group(1), _parse_args(m.group(2)))
+            call = Call(m.group(1), _parse_args(m.group(2)), int(m.group(3), 16))
             calls.append(call)
             open_calls.append(call)
             continue
@@ -223,8 +229,9 @@ class Prefix:
         if not m:
             raise AssertionError(f"launcher reported no exit code: {proc.stdout!r} {proc.stderr[-2000:]!r}")
         after = set(watch.rglob("*")) if watch.exists() else set()
+        image = pe.read(program)
         return Run(int(m.group(1)), parse_relay(proc.stderr), sorted(after - before),
-                   proc.stdout, proc.stderr)
+                   proc.stdout, proc.stderr, range(image.image_base, image.image_base + image.image_size))
 
 
 

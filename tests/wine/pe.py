@@ -8,6 +8,8 @@ class Image:
     machine: int
     magic: int          # 0x10b: PE32, 0x20b: PE32+
     subsystem: int
+    image_base: int
+    image_size: int
     imports: list       # DLL names
     resources: dict     # (type, name, language) -> bytes; type and name are int or str
     sections: list      # (name, virtual size, raw size)
@@ -36,6 +38,11 @@ def read(path):
     optional = pe + 24
     (magic,) = struct.unpack_from("<H", data, optional)
     (subsystem,) = struct.unpack_from("<H", data, optional + 68)
+    if magic == 0x10B:
+        (image_base,) = struct.unpack_from("<I", data, optional + 28)
+    else:
+        (image_base,) = struct.unpack_from("<Q", data, optional + 24)
+    (image_size,) = struct.unpack_from("<I", data, optional + 56)
     directories = optional + (96 if magic == 0x10B else 112)
     section_table = optional + optional_size
     sections = []
@@ -87,5 +94,5 @@ def read(path):
                     rva, size, _, _ = struct.unpack_from("<IIII", data, root + to_data)
                     resources[(kind, name, language)] = data[at(rva):at(rva) + size]
 
-    return Image(machine, magic, subsystem, imports, resources,
+    return Image(machine, magic, subsystem, image_base, image_size, imports, resources,
                  [(name, vsize, rsize) for name, vsize, _, rsize, _ in sections])
