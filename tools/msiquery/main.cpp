@@ -1,0 +1,70 @@
+// msiquery: prints one piece of installer state for the tests, as one UTF-8 line.
+//   msiquery state {PRODUCT}
+//   msiquery info {PRODUCT} <attribute>
+//   msiquery patchstate {PATCH} {PRODUCT}      (prints "error <code>" when there is no state)
+//   msiquery property {PRODUCT} <property>
+//   msiquery summary <package file> <property id>
+// Exit code 0 with the value on stdout; 1 with a message on stderr when the query failed;
+// 2 on bad usage.
+#include <windows.h>
+
+#include <cwchar>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "queries.h"
+#include "utf8_output.h"
+
+namespace {
+
+using Arguments = std::vector<std::wstring>;
+
+struct Verb {
+    const wchar_t* name;
+    std::size_t argumentCount;
+    std::function<Answer(const Arguments&)> query;
+    // patchstate reports a missing state as its answer: the tests compare both.
+    bool errorIsAnswer = false;
+};
+
+const std::vector<Verb>& Verbs()
+{
+    static const std::vector<Verb> verbs{
+        {L"state", 1, [](const Arguments& a) { return ProductState(a[0]); }},
+        {L"info", 2, [](const Arguments& a) { return ProductInfo(a[0], a[1]); }},
+        {L"patchstate", 2, [](const Arguments& a) { return PatchState(a[0], a[1]); }, true},
+        {L"property", 2, [](const Arguments& a) { return ProductProperty(a[0], a[1]); }},
+        {L"summary", 2,
+         [](const Arguments& a) { return SummaryProperty(a[0], static_cast<UINT>(std::wcstoul(a[1].c_str(), nullptr, 10))); }},
+    };
+    return verbs;
+}
+
+int Report(const Verb& verb, const Answer& answer)
+{
+    if (answer.Found()) {
+        WriteUtf8Line(STD_OUTPUT_HANDLE, answer.text);
+        return 0;
+    }
+    if (verb.errorIsAnswer) {
+        WriteUtf8Line(STD_OUTPUT_HANDLE, L"error " + std::to_wstring(answer.error));
+        return 0;
+    }
+    WriteUtf8Line(STD_ERROR_HANDLE, L"msiquery: " + answer.text + L" failed: " + std::to_wstring(answer.error));
+    return 1;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    const Arguments arguments(argv + 1, argv + argc);
+    for (const Verb& verb : Verbs())
+        if (!arguments.empty() && arguments[0] == verb.name && arguments.size() == verb.argumentCount + 1)
+            return Report(verb, verb.query(Arguments(arguments.begin() + 1, arguments.end())));
+    WriteUtf8Line(STD_ERROR_HANDLE,
+                  L"usage: msiquery state {PRODUCT} | info {PRODUCT} <attribute> | patchstate {PATCH} {PRODUCT}"
+                  L" | property {PRODUCT} <property> | summary <package> <property id>");
+    return 2;
+}

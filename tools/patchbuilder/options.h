@@ -1,0 +1,34 @@
+#pragma once
+// What the command line asks the builder to write.
+#include <optional>
+#include <string>
+#include <vector>
+
+struct Target {
+    std::wstring productCode;
+    std::wstring upgradeCode;
+    std::wstring oldVersion;
+};
+
+struct PackageOptions {
+    std::wstring outPath;
+    std::wstring patchCode;
+    std::vector<std::wstring> obsoletes;
+    std::wstring newVersion;
+    std::vector<Target> targets;
+    // Odd packages for tests: exact texts instead of the ones derived from the codes, or
+    // summary properties left out, or no package at all.
+    std::optional<std::wstring> targetsText;
+    std::optional<std::wstring> revisionText;
+    std::vector<unsigned> omittedProperties;
+    bool notAPackage = false;
+};
+
+struct ParsedOptions {
+    PackageOptions options;
+    std::wstring error;  // empty when the command line was usable
+};
+
+ParsedOptions ParseOptions(const std::vector<std::wstring>& arguments);
+
+extern const wchar_t* const Usage;
