@@ -13,7 +13,8 @@ constexpr std::size_t TemporaryDirectoryChars = 1024;
 std::optional<std::wstring> TemporaryDirectory();
 
 // Writes the embedded "MSP"/"IDR_MSP" resource of `module`, byte for byte, in one write
-// straight from the resource's memory. A non-empty `packagePath` is created or truncated;
+// straight from the resource's memory; a resource that is no complete compound file is not
+// written at all. A non-empty `packagePath` is created or truncated;
 // an empty one gets a new "MSP<number>" file in the temporary directory, created exclusively
 // so that nothing that appears under the name first is ever written into.
 bool ExtractPatchPackage(HMODULE module, std::wstring& packagePath);

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "app/decimal.h"
+#include "compound_file.h"
 
 namespace package {
 
@@ -77,7 +78,7 @@ bool ExtractPatchPackage(HMODULE module, std::wstring& packagePath)
     const DWORD size = resource ? SizeofResource(module, resource) : 0;
     HGLOBAL loaded = size ? LoadResource(module, resource) : nullptr;
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    if (!bytes)
+    if (!bytes || !IsCompleteCompoundFile({static_cast<const std::byte*>(bytes), size}))
         return false;
 
     const UniqueFile file = temporary ? CreateTemporaryFile(*directory, packagePath)
