@@ -1,6 +1,7 @@
 #include "driver.h"
 
 #include <cwchar>
+#include <set>
 #include <vector>
 
 #include "app/messages.h"
@@ -98,12 +99,15 @@ private:
     {
         if (targets.size() > 1 && targets.back() != L';')
             targets.push_back(L';');
+        std::set<std::wstring> examined;
         for (std::size_t end = targets.find(L';'); end != std::wstring::npos && end > 0;
              end = targets.find(L';')) {
             ProductRecord record;
             record.productCode = targets.substr(0, end);
             targets.erase(0, end + 1);
-            if (!queries_.IsProductInstalled(record.productCode))
+            // A product the list names twice is looked at, and patched, once.
+            if (!examined.insert(record.productCode).second ||
+                !queries_.IsProductInstalled(record.productCode))
                 continue;
             ++installedCount_;
             record.version = queries_.QueryProductVersion(record.productCode);

@@ -32,6 +32,16 @@ bool IsDeviceName(const std::wstring& name)
     return std::find(devices.begin(), devices.end(), stem) != devices.end();
 }
 
+// Cuts `name` to `room` characters without splitting a surrogate pair.
+void ShortenTo(std::wstring& name, std::size_t room)
+{
+    if (name.size() <= room)
+        return;
+    name.resize(room);
+    if (!name.empty() && IsHighSurrogate(name.back()))
+        name.pop_back();
+}
+
 }  // namespace
 
 std::optional<std::wstring> LogFilePath(const std::wstring& temporaryDirectory,
@@ -41,14 +51,14 @@ std::optional<std::wstring> LogFilePath(const std::wstring& temporaryDirectory,
     if (temporaryDirectory.empty() || fixed > MaxPathChars)
         return std::nullopt;
 
+    const std::size_t room = MaxPathChars - fixed;
     std::wstring name = productName;
     std::replace_if(name.begin(), name.end(), IsForbidden, L'_');
-    if (IsDeviceName(name))
+    ShortenTo(name, room);
+    // Checked after shortening, which can itself leave one ("CONSOLE" cut to "CON").
+    if (IsDeviceName(name)) {
         name.insert(0, 1, L'_');
-    if (name.size() > MaxPathChars - fixed) {
-        name.resize(MaxPathChars - fixed);
-        if (!name.empty() && IsHighSurrogate(name.back()))
-            name.pop_back();
+        ShortenTo(name, room);
     }
     return temporaryDirectory + name + std::wstring(Extension);
 }
