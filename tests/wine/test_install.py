@@ -1,0 +1,142 @@
+"""The default run against real products installed in the prefix: what the installer reports
+afterwards, the logs left behind, the boxes shown and the exit code."""
+import re
+
+import pytest
+
+import demo_products as demo
+import harness
+import pe
+import products
+from harness import WRAPPER
+
+ENGLISH, GERMAN, JAPANESE, RUSSIAN = demo.PRODUCTS
+
+
+@pytest.fixture(scope="module")
+def table():
+    return pe.read(WRAPPER).string_tables()
+
+
+@pytest.fixture(scope="module")
+def product_dir(tmp_path_factory):
+    return tmp_path_factory.mktemp("products")
+
+
+def install(prefix, product_dir, product, version=demo.OLD_VERSION, **options):
+    msi = products.build_product(product_dir, product.product_code, product.name, version,
+                                 demo.UPGRADE_CODE, product.language, product.locale_id, **options)
+    products.install_product(prefix, msi)
+
+
+def version_and_state(prefix, product):
+    version = products.query(prefix, "info", product.product_code, "VersionString")
+    state = products.query(prefix, "patchstate", demo.PATCH_CODE, product.product_code)
+    return version, state
+
+
+def package_files(prefix):
+    return [p for p in prefix.temp_dir.iterdir() if p.name.startswith("MSP")]
+
+
+def command_line(package, locale_id, files_in_use):
+    locale = f"LOCALEID={locale_id} " if locale_id and len(locale_id) > 1 else ""
+    return f'PATCH="{package}" {locale}REBOOTPROMPT=SUPPRESS FILESINUSETEXT="{files_in_use}"'
+
+
+def configured(run):
+    return [(c.args[0], c.args[3]) for c in run.called("MsiConfigureProductExW")]
+
+
+def test_a_default_run_patches_every_installed_target(prefix, product_dir, table):
+    for product in demo.PRODUCTS:
+        install(prefix, product_dir, product)
+    assert version_and_state(prefix, ENGLISH)[0] == "12.2.0.3"
+
+    run = prefix.run(WRAPPER)
+    assert run.exit_code == 0
+    for product in demo.PRODUCTS:
+        assert version_and_state(prefix, product) == ("12.2.0.4", "1"), product.name
+
+    # One command line per product, in its own language and with its own locale id.
+    lines = dict(configured(run))
+    assert list(lines) == [p.product_code for p in demo.PRODUCTS]
+    for product in demo.PRODUCTS:
+        line = lines[product.product_code]
+        package = re.match(r'PATCH="(C:\\users\\[^\\"]+\\Temp\\MSP\d+)" ', line).group(1)
+        assert harness.same_text(line, command_line(package, product.locale_id, table[product.language][320]))
+
+    # A verbose log named after each product, and one box in the last product's language.
+    for product in demo.PRODUCTS:
+        log = prefix.temp_dir / f"{product.name}.log"
+        assert log.is_file() and log.stat().st_size > 0, product.name
+    [(text, caption, style)] = run.boxes
+    assert caption == table[RUSSIAN.language][312] and style == 0x50040
+    assert harness.same_text(text, table[RUSSIAN.language][301].replace("%s", "service pack"))
+    assert package_files(prefix) == []
+
+    again = prefix.run(WRAPPER, ["/q"])
+    assert (again.exit_code, again.boxes, configured(again)) == (0, [], [])
+    again = prefix.run(WRAPPER)
+    assert again.exit_code == 0 and configured(again) == []
+    [(text, caption, _)] = again.boxes
+    assert caption == table[RUSSIAN.language][313]
+    assert RUSSIAN.name in text
+    assert package_files(prefix) == []
+
+
+def test_a_product_already_at_the_new_version_is_told_so_in_its_language(prefix, product_dir, table):
+    install(prefix, product_dir, GERMAN, version=demo.NEW_VERSION)
+    quiet = prefix.run(WRAPPER, ["/q"])
+    assert (quiet.exit_code, quiet.boxes, configured(quiet)) == (0, [], [])
+    run = prefix.run(WRAPPER)
+    assert run.exit_code == 0 and configured(run) == [] and package_files(prefix) == []
+    [(text, caption, style)] = run.boxes
+    assert caption == table[GERMAN.language][313] and style == 0x50040
+    first, second, rest = table[GERMAN.language][306].split("%s")
+    assert harness.same_text(text, f"{first}{GERMAN.name}{second}service pack{rest}")
+
+
+def test_no_target_installed(prefix, table):
+    run = prefix.run(WRAPPER)
+    assert run.exit_code == 1642
+    [(text, caption, style)] = run.boxes
+    assert harness.same_text(text, table[1033][307].replace("%s", "service pack"))
+    assert (caption, style) == ("Installation Error", 0x50010)
+    assert package_files(prefix) == []
+    quiet = prefix.run(WRAPPER, ["/q"])
+    assert (quiet.exit_code, quiet.boxes) == (1642, [])
+
+
+REFUSING = demo.DemoProduct("{0C9D2E3F-4051-4B6C-9D7E-8F9A0B1C2D01}", "Korvanta Refuser", 1033, "1033")
+EMPTY_LOCALE = demo.DemoProduct("{0C9D2E3F-4051-4B6C-9D7E-8F9A0B1C2D02}", "Korvanta Blank Locale", 1033, "")
+OWN_PATCH = "{0C9D2E3F-4051-4B6C-9D7E-8F9A0B1C2E01}"
+
+
+def wrapper_for(prefix, tmp_path, *targets):
+    msp = products.build_patch(tmp_path / "own.msp", OWN_PATCH, prefix=prefix,
+                               targets=[(p.product_code, demo.UPGRADE_CODE, demo.OLD_VERSION) for p in targets])
+    return harness.rewrap(prefix, msp, tmp_path / "own.exe")
+
+
+def test_an_installer_failure_shows_its_code_and_leaves_the_next_product_untouched(prefix, product_dir, tmp_path):
+    install(prefix, product_dir, REFUSING, fail_on_patch=True)
+    install(prefix, product_dir, EMPTY_LOCALE)
+    wrapper = wrapper_for(prefix, tmp_path, REFUSING, EMPTY_LOCALE)
+    for options in (["/q"], []):
+        run = prefix.run(wrapper, options)
+        assert run.exit_code == 1603
+        assert [code for code, _ in configured(run)] == [REFUSING.product_code]
+        assert products.query(prefix, "info", EMPTY_LOCALE.product_code, "VersionString") == demo.OLD_VERSION
+        assert package_files(prefix) == []
+    [(text, caption, style)] = run.boxes
+    assert text.endswith("Error Code: 1603") and "service pack" in text
+    assert (caption, style) == ("Installation Error", 0x50010)
+
+    # An empty LOCALEID, like none at all, leaves the property off the command line.
+    alone = wrapper_for(prefix, tmp_path, EMPTY_LOCALE)
+    run = prefix.run(alone, ["/q"])
+    assert run.exit_code == 0
+    [(code, line)] = configured(run)
+    assert code == EMPTY_LOCALE.product_code and "LOCALEID" not in line
+    assert products.query(prefix, "info", EMPTY_LOCALE.product_code, "VersionString") == demo.NEW_VERSION
