@@ -7,3 +7,7 @@ find_package(GTest REQUIRED)
 include(CTest)
 include(GoogleTest)
 add_subdirectory(tests/host)
+
+if(SVCPACK_FUZZ)
+    add_subdirectory(tests/fuzz)
+endif()
