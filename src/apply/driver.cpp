@@ -6,6 +6,7 @@
 
 #include "app/messages.h"
 #include "command_line.h"
+#include "installer/scoped_log.h"
 #include "installer/scoped_ui_level.h"
 #include "log_name.h"
 #include "package/summary.h"
@@ -40,21 +41,6 @@ std::uint32_t MoreUrgentRestart(std::uint32_t current, std::uint32_t result)
         return current;
     return result;
 }
-
-// Verbose logging to one file for as long as it lives.
-class ScopedLog {
-public:
-    ScopedLog(msi::Installer& installer, const std::wstring& path) : installer_(installer)
-    {
-        installer_.EnableLog(msi::LogModeVerbose, path, 0);
-    }
-    ~ScopedLog() { installer_.EnableLog(msi::LogModeOff, L"", 0); }
-    ScopedLog(const ScopedLog&) = delete;
-    ScopedLog& operator=(const ScopedLog&) = delete;
-
-private:
-    msi::Installer& installer_;
-};
 
 class Driver {
 public:
@@ -159,7 +145,7 @@ private:
         const std::optional<std::wstring> directory = platform_.TemporaryDirectory();
         const std::optional<std::wstring> log =
             directory ? LogFilePath(*directory, record.productName) : std::nullopt;
-        const ScopedLog logging(installer_, log.value_or(L""));
+        const msi::ScopedLog logging(installer_, log.value_or(L""));
         const msi::ScopedUiLevel basic(installer_, msi::UiLevelBasicNoCancel);
         return installer_.ConfigureProductEx(record.productCode, 0, 5, record.commandLine);
     }
