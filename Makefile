@@ -1,5 +1,5 @@
 # make demo: patch a demo product inside a private Wine prefix with the wrapper.
-# make test: every test (host unit tests under sanitizers, then the Wine tests).
+# make test: every test (host unit tests under sanitizers, bounded fuzzing, then the Wine tests).
 .PHONY: setup build demo test bench clean
 
 setup:
@@ -15,6 +15,7 @@ demo: build
 
 test: build
 	ctest --preset host -j2
+	cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j2 && ctest --preset fuzz
 	ctest --preset win64
 
 clean:
