@@ -18,5 +18,9 @@ test: build
 	cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j2 && ctest --preset fuzz
 	ctest --preset win64
 
+# Speed, memory and size against their goals; prints the table and writes bench/RESULTS.md.
+bench: build
+	/usr/bin/python3 bench/run.py
+
 clean:
 	rm -rf build

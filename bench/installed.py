@@ -1,0 +1,35 @@
+"""Demo products built once per bench run and installed into the bench's prefixes."""
+import functools
+
+import project
+import demo_products as demo
+import products
+import wine_session
+
+PRODUCT_DIR = project.WORK / "products"
+
+
+@functools.cache
+def _package(product, version):
+    return products.build_product(PRODUCT_DIR, product.product_code, product.name, version,
+                                  demo.UPGRADE_CODE, product.language, product.locale_id)
+
+
+def install(prefix, product, version=demo.OLD_VERSION):
+    products.install_product(prefix, _package(product, version))
+
+
+def prepared(name, installed, version=demo.OLD_VERSION):
+    """A copy of the bench's base prefix with `installed` in it, its server stopped so that the
+    registry is on disk for copies made from it."""
+    prefix = wine_session.clone(name)
+    try:
+        for product in installed:
+            install(prefix, product, version)
+    finally:
+        prefix.stop()
+    return prefix
+
+
+def version(prefix, product):
+    return products.query(prefix, "info", product.product_code, "VersionString")

@@ -1,0 +1,54 @@
+"""make bench: measures the wrapper against its goals, prints the table and writes it, with the
+machine and the date, into bench/RESULTS.md. Nothing here is a test; the figures vary with the
+machine and with whatever else runs on it, which is why every figure is a ratio to a reference
+timed in the same rounds."""
+import sys
+import time
+
+import project
+import binary_size
+import end_to_end
+import extraction
+import machine
+import report
+import scaling
+import trials
+import wine_session
+
+METHOD = [
+    "Every timed figure is the median of at least five runs after a warm-up round; the runs of a "
+    "figure and of its reference alternate round by round, the order rotating each round.",
+    "Wine figures are wall times of one wine64 process (GNU time around it, Python's clock "
+    "around that) in a prefix whose wineserver and services were started beforehand; the bench "
+    "makes its own base prefix each run (build/win64/wine/bench-base).",
+    "Exit codes are checked after every run, and so is the work (the file written, the products "
+    "patched); a run that did not do its work stops the bench.",
+]
+
+
+def main():
+    started = time.monotonic()
+    load_before = machine.load_average()
+    facts = machine.describe()
+    print("bench: making the base prefix", flush=True)
+    wine_session.make_base()
+    outcomes = [binary_size.measure(), *extraction.measure(), end_to_end.measure(), scaling.measure()]
+    minutes = (time.monotonic() - started) / 60
+    facts += [("load average (1, 5, 15 min) at start", load_before),
+              ("load average at end", machine.load_average()),
+              ("bench duration", f"{minutes:.1f} min")]
+    print()
+    print(report.table(outcomes))
+    print()
+    print(report.summary(outcomes))
+    project.RESULTS.write_text(report.results_page(outcomes, facts, METHOD), encoding="utf-8")
+    print(f"\nbench: wrote {project.RESULTS.relative_to(project.ROOT)}")
+    return 0
+
+
+if __name__ == "__main__":
+    try:
+        sys.exit(main())
+    except trials.Failed as failure:
+        print(f"bench: {failure}", file=sys.stderr)
+        sys.exit(1)
