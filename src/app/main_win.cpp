@@ -3,11 +3,11 @@
 
 #include "apply/driver.h"
 #include "apply/product_record.h"
-#include "installer/msi_library.h"
+#include "installer/msi_library_win.h"
 #include "package/product_list.h"
 #include "parse_command_line.h"
 #include "reporter.h"
-#include "windows_platform.h"
+#include "platform/windows_platform_win.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "messages.h"
 
-#include "decimal.h"
+#include "platform/decimal.h"
 
 namespace message {
 

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "system_library.h"
+#include "platform/system_library_win.h"
 
 namespace {
 

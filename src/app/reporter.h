@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform.h"
+#include "platform/platform.h"
 
 // The product the messages are about; empty until the driver names one.
 extern std::wstring CurrentProductName;

@@ -13,6 +13,8 @@
 #include "product_queries.h"
 #include "product_record.h"
 
+std::wstring UpToDateVersion;
+
 namespace apply {
 
 namespace {
@@ -51,10 +53,14 @@ public:
 
     DriverResult Run()
     {
-        if (!platform_.ExtractPatchPackage(packagePath_)) {
+        // A wrapper whose version is missing or damaged cannot tell a patched product from
+        // another: it fails as a wrapper without its package does.
+        std::optional<std::wstring> version = platform_.EmbeddedUpToDateVersion();
+        if (!version || !platform_.ExtractPatchPackage(packagePath_)) {
             reporter_.ShowMessage(message::InstallationError);
             return {false, msi::InstallFailure};
         }
+        UpToDateVersion = std::move(*version);
         const DriverResult result = ReadAndApply();
         platform_.RemoveFile(packagePath_);
         return result;

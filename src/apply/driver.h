@@ -1,14 +1,15 @@
 #pragma once
 // The install mode: applies the embedded patch to every installed product that needs it.
 #include <cstdint>
-#include <string_view>
+#include <string>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "app/reporter.h"
 #include "installer/installer.h"
 
-// The version that means a product already has this patch; fixed when the wrapper is built.
-extern const std::wstring_view UpToDateVersion;
+// The version that means a product already has this patch: read from the wrapper's own
+// resources when the install mode starts, fixed from then on.
+extern std::wstring UpToDateVersion;
 
 namespace apply {
 

@@ -1,4 +1,4 @@
-#include "msi_library.h"
+#include "msi_library_win.h"
 
 namespace msi {
 

@@ -1,9 +1,10 @@
-#include "extract.h"
+#include "extract_win.h"
 
 #include <memory>
 
-#include "app/decimal.h"
+#include "platform/decimal.h"
 #include "compound_file.h"
+#include "embedded_resources.h"
 
 namespace package {
 
@@ -74,7 +75,7 @@ bool ExtractPatchPackage(HMODULE module, std::wstring& packagePath)
             return false;
     }
 
-    HRSRC resource = FindResourceW(module, L"IDR_MSP", L"MSP");
+    HRSRC resource = FindResourceW(module, PackageResourceName, PackageResourceType);
     const DWORD size = resource ? SizeofResource(module, resource) : 0;
     HGLOBAL loaded = size ? LoadResource(module, resource) : nullptr;
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
@@ -87,6 +88,20 @@ bool ExtractPatchPackage(HMODULE module, std::wstring& packagePath)
         return false;
     DWORD written = 0;
     return WriteFile(file.get(), bytes, size, &written, nullptr) && written == size;
+}
+
+std::optional<std::wstring> EmbeddedUpToDateVersion(HMODULE module)
+{
+    HRSRC resource = FindResourceW(module, VersionResourceName, VersionResourceType);
+    HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    if (!bytes)
+        return std::nullopt;
+    std::optional<std::wstring> version =
+        DecodeUpToDateVersion({static_cast<const std::byte*>(bytes), SizeofResource(module, resource)});
+    if (!version)
+        SetLastError(ERROR_INVALID_DATA);
+    return version;
 }
 
 }  // namespace package

@@ -2,7 +2,7 @@
 // The patch package's summary information: its target products and its patch code.
 #include <string>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "installer/installer.h"
 
 namespace package {

@@ -61,7 +61,7 @@ void ReadProduct(FuzzInput& input, Scenario& scenario)
                                                          msi::PackageRejected, msi::InstallFailure, 1618, 1605, 5});
     product.info[L"ProductName"] = input.Text();
     product.info[L"Language"] = input.Text();
-    product.info[L"VersionString"] = (flags & ProductFlag::UpToDate) ? std::wstring(UpToDateVersion) : input.Text();
+    product.info[L"VersionString"] = (flags & ProductFlag::UpToDate) ? *scenario.platform.upToDateVersion : input.Text();
     product.localeId = input.Text();
 }
 

@@ -45,6 +45,13 @@ bool ScriptedPlatform::ExtractPatchPackage(std::wstring& packagePath)
     return true;
 }
 
+std::optional<std::wstring> ScriptedPlatform::EmbeddedUpToDateVersion()
+{
+    if (!upToDateVersion)
+        lastError = 1814;  // ERROR_RESOURCE_NAME_NOT_FOUND, as a stub answers
+    return upToDateVersion;
+}
+
 void LoadEnglishAndGerman(ScriptedPlatform& platform)
 {
     platform.stringTable[1033] = {

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 
 struct Box {
     std::wstring text;
@@ -25,6 +25,7 @@ public:
     std::optional<std::wstring> temporaryDirectory = std::wstring(L"C:\\Temp\\");
     bool extractionFails = false;
     std::wstring extractedName = L"C:\\Temp\\MSP1";
+    std::optional<std::wstring> upToDateVersion = std::wstring(L"12.2.0.4");
     std::set<std::wstring> files;
     std::vector<std::wstring> removed;
 
@@ -38,6 +39,7 @@ public:
     std::optional<std::wstring> FullPathName(const std::wstring& path, std::size_t capacity) override;
     bool RemoveFile(const std::wstring& path) override;
     bool ExtractPatchPackage(std::wstring& packagePath) override;
+    std::optional<std::wstring> EmbeddedUpToDateVersion() override;
 };
 
 // The English texts of the wrapper's table, and a German version for language tests.

@@ -19,7 +19,11 @@ WINESERVER = "/usr/lib/wine/wineserver64"
 BUILD = pathlib.Path(os.environ.get("SVCPACK_BUILD", pathlib.Path(__file__).resolve().parents[2] / "build" / "win64"))
 BASE_PREFIX = BUILD / "wine" / "base"
 WORK = BUILD / "wine" / "work"
-WRAPPER = BUILD / "svcpack.exe"
+STUB = BUILD / "svcpack.exe"
+# The wrapper the tests run: the stub made into a wrapper for the demo patch.
+WRAPPER = BUILD / "wine" / "svcpack-demo.exe"
+DEMO_PACKAGE = pathlib.Path(__file__).resolve().parents[2] / "resources" / "demo.msp"
+DEMO_VERSION = "12.2.0.4"
 LAUNCHER = BUILD / "tests" / "wine" / "launcher.exe"
 RELAY_INCLUDE = "user32.MessageBoxW;msi.*"
 
@@ -50,7 +54,14 @@ def make_base_prefix(path=BASE_PREFIX):
                     "REG_SZ", "/d", RELAY_INCLUDE, "/f"], env=env, check=True, timeout=120,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     subprocess.run([WINESERVER, "-w"], env=env, check=True, timeout=120)
+    make_demo_wrapper(Prefix(path))
     return path
+
+
+def make_demo_wrapper(prefix):
+    """WRAPPER: the stub made into a wrapper for the demo patch."""
+    prefix.wine([REWRAP, windows_path(STUB), windows_path(DEMO_PACKAGE), windows_path(WRAPPER), DEMO_VERSION])
+    prefix.stop()
 
 
 @dataclasses.dataclass

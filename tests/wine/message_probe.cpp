@@ -8,7 +8,7 @@
 
 #include "app/reporter.h"
 #include "app/run_options.h"
-#include "app/windows_platform.h"
+#include "platform/windows_platform_win.h"
 
 int wmain(int argc, wchar_t** argv)
 {

@@ -1,5 +1,6 @@
-/* Makes a copy of a wrapper that carries another patch package, the way a release build
-   would, by replacing the MSP/IDR_MSP resource in place:  rewrap <wrapper.exe> <package> <copy.exe> */
+/* Makes a copy of a wrapper that carries another patch package by replacing the MSP/IDR_MSP
+   resource in place, and with a version also MSPVERSION/IDR_MSPVERSION:
+   rewrap <wrapper.exe> <package> <copy.exe> [<up-to-date version>] */
 #include <windows.h>
 #include <stdio.h>
 
@@ -26,13 +27,13 @@ static BYTE *ReadWhole(const wchar_t *path, DWORD *size)
 
 int wmain(int argc, wchar_t **argv)
 {
-    WORD language = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+    WORD language = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
     DWORD size = 0;
     BYTE *package;
     HMODULE original;
     HANDLE update;
-    if (argc != 4) {
-        fprintf(stderr, "usage: rewrap <wrapper.exe> <package> <copy.exe>\n");
+    if (argc != 4 && argc != 5) {
+        fprintf(stderr, "usage: rewrap <wrapper.exe> <package> <copy.exe> [<version>]\n");
         return 2;
     }
     original = LoadLibraryExW(argv[1], NULL, LOAD_LIBRARY_AS_DATAFILE);
@@ -47,6 +48,8 @@ int wmain(int argc, wchar_t **argv)
     }
     update = BeginUpdateResourceW(argv[3], FALSE);
     if (!update || !UpdateResourceW(update, L"MSP", L"IDR_MSP", language, package, size) ||
+        (argc == 5 && !UpdateResourceW(update, L"MSPVERSION", L"IDR_MSPVERSION", language, argv[4],
+                                       (DWORD)(wcslen(argv[4]) * sizeof(wchar_t)))) ||
         !EndUpdateResourceW(update, FALSE)) {
         fprintf(stderr, "rewrap: updating the resources failed (%lu)\n", GetLastError());
         return 1;

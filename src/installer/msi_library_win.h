@@ -3,7 +3,7 @@
 #include <msi.h>
 #include <msiquery.h>
 
-#include "app/system_library.h"
+#include "platform/system_library_win.h"
 #include "installer.h"
 
 namespace msi {

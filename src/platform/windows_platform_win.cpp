@@ -1,8 +1,8 @@
-#include "windows_platform.h"
+#include "platform/windows_platform_win.h"
 
 #include <vector>
 
-#include "package/extract.h"
+#include "package/extract_win.h"
 
 HINSTANCE ModuleInstance = nullptr;
 
@@ -61,4 +61,9 @@ bool WindowsPlatform::RemoveFile(const std::wstring& path) { return DeleteFileW(
 bool WindowsPlatform::ExtractPatchPackage(std::wstring& packagePath)
 {
     return package::ExtractPatchPackage(ModuleInstance, packagePath);
+}
+
+std::optional<std::wstring> WindowsPlatform::EmbeddedUpToDateVersion()
+{
+    return package::EmbeddedUpToDateVersion(ModuleInstance);
 }

@@ -28,4 +28,7 @@ public:
     // Writes the embedded package to `packagePath`, or to a new temporary file whose name it
     // stores there when `packagePath` is empty.
     virtual bool ExtractPatchPackage(std::wstring& packagePath) = 0;
+    // The embedded up-to-date version; no value when it is missing or damaged, with the
+    // last-error value saying why.
+    virtual std::optional<std::wstring> EmbeddedUpToDateVersion() = 0;
 };

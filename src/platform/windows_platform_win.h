@@ -1,8 +1,8 @@
 #pragma once
 #include <windows.h>
 
-#include "platform.h"
-#include "system_library.h"
+#include "platform/platform.h"
+#include "platform/system_library_win.h"
 
 // The module whose resources hold the package and the string table.
 extern HINSTANCE ModuleInstance;
@@ -20,6 +20,7 @@ public:
     std::optional<std::wstring> FullPathName(const std::wstring& path, std::size_t capacity) override;
     bool RemoveFile(const std::wstring& path) override;
     bool ExtractPatchPackage(std::wstring& packagePath) override;
+    std::optional<std::wstring> EmbeddedUpToDateVersion() override;
 
 private:
     SystemLibrary user32_{L"user32.dll"};
