@@ -1,6 +1,6 @@
 # make demo: patch a demo product inside a private Wine prefix with the wrapper.
 # make test: every test (host unit tests under sanitizers, bounded fuzzing, then the Wine tests).
-.PHONY: setup build demo test bench reliability clean
+.PHONY: setup build demo test bench reliability wrapper dist clean
 
 setup:
 	@tools/setup.sh
@@ -26,6 +26,15 @@ bench: build
 reliability: build
 	cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j2
 	/usr/bin/python3 tools/reliability.py
+
+# A wrapper for your own patch, made by the maker under Wine from the shipped i686 stub:
+#   make wrapper MSP=hotfix.msp OUT=hotfix.exe [VERSION=12.2.0.4] [STUB=other-stub.exe]
+wrapper: build
+	/usr/bin/python3 tools/make_wrapper.py "$(MSP)" "$(OUT)" "$(VERSION)" "$(STUB)"
+
+# The release for Windows release engineers: build/dist/svcpack/ and build/dist/svcpack.zip.
+dist: build
+	/usr/bin/python3 tools/make_dist.py
 
 clean:
 	rm -rf build

@@ -3,7 +3,8 @@
 set -eu
 packages="cmake make g++ libgtest-dev libgmock-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 msitools wixl
-  python3 python3-pytest e2fsprogs locales clang libclang-rt-14-dev time"
+  python3 python3-pytest e2fsprogs locales clang libclang-rt-14-dev time
+  osslsigncode openssl"
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

@@ -20,6 +20,15 @@ def prefix(request):
     clone.remove()
 
 
+@pytest.fixture(scope="module")
+def shared_prefix(request):
+    """One copy of the base prefix for the tests of a module that leave the installer's state
+    as it was (they read packages or run tools that install nothing): a copy costs seconds."""
+    clone = harness.Prefix.clone(request.module.__name__ + "_shared")
+    yield clone
+    clone.remove()
+
+
 @pytest.fixture(scope="session")
 def package_bytes():
     """The patch package the wrapper under test carries."""

@@ -75,14 +75,14 @@ def test_patch_with_two_targets_patches_both_and_no_other(prefix, tmp_path):
     assert products.query(prefix, "patchstate", PATCH, PRODUCT_C) == f"error {UNKNOWN_PATCH}"
 
 
-def test_default_summary_lists_targets_transforms_and_codes(prefix, tmp_path):
+def test_default_summary_lists_targets_transforms_and_codes(shared_prefix, tmp_path):
     msp = products.build_patch(tmp_path / "patch.msp", PATCH, [target(PRODUCT_A), target(PRODUCT_B)], NEW,
-                               obsoletes=[OBSOLETED], prefix=prefix)
+                               obsoletes=[OBSOLETED], prefix=shared_prefix)
     assert msp.read_bytes()[:8] == COMPOUND_FILE_SIGNATURE
-    assert summary(prefix, msp, 7) == f"{PRODUCT_A};{PRODUCT_B}"
-    assert summary(prefix, msp, 8) == ":T1;:T2"
-    assert summary(prefix, msp, 9) == PATCH + OBSOLETED
-    assert len(summary(prefix, msp, 9)) == 76
+    assert summary(shared_prefix, msp, 7) == f"{PRODUCT_A};{PRODUCT_B}"
+    assert summary(shared_prefix, msp, 8) == ":T1;:T2"
+    assert summary(shared_prefix, msp, 9) == PATCH + OBSOLETED
+    assert len(summary(shared_prefix, msp, 9)) == 76
     # msitools reads the same summary on the Linux side: the file is a standard one.
     info = subprocess.run(["msiinfo", "suminfo", str(msp)], capture_output=True, text=True, check=True).stdout
     assert f"Template: {PRODUCT_A};{PRODUCT_B}\n" in info
@@ -93,38 +93,38 @@ def test_default_summary_lists_targets_transforms_and_codes(prefix, tmp_path):
     ";".join([PRODUCT_A] * 56)[:2100],  # longer than the wrapper's 2048-character first read
     f"{PRODUCT_A};",
 ], ids=["2100-characters", "trailing-semicolon"])
-def test_targets_text_is_stored_exactly(prefix, tmp_path, text):
+def test_targets_text_is_stored_exactly(shared_prefix, tmp_path, text):
     msp = products.build_patch(tmp_path / "patch.msp", PATCH, [target(PRODUCT_A)], NEW, targets_text=text,
-                               prefix=prefix)
-    assert summary(prefix, msp, 7) == text
-    assert summary(prefix, msp, 9) == PATCH
+                               prefix=shared_prefix)
+    assert summary(shared_prefix, msp, 7) == text
+    assert summary(shared_prefix, msp, 9) == PATCH
 
 
-def test_revision_text_is_stored_exactly(prefix, tmp_path):
+def test_revision_text_is_stored_exactly(shared_prefix, tmp_path):
     text = f"{PATCH};{OBSOLETED};and more"
     msp = products.build_patch(tmp_path / "patch.msp", PATCH, [target(PRODUCT_A)], NEW, revision_text=text,
-                               prefix=prefix)
-    assert summary(prefix, msp, 9) == text
-    assert summary(prefix, msp, 7) == PRODUCT_A
+                               prefix=shared_prefix)
+    assert summary(shared_prefix, msp, 9) == text
+    assert summary(shared_prefix, msp, 7) == PRODUCT_A
 
 
 @pytest.mark.parametrize("omitted, kept, kept_text", [(7, 9, PATCH), (9, 7, PRODUCT_A)])
-def test_omitted_property_is_absent(prefix, tmp_path, omitted, kept, kept_text):
+def test_omitted_property_is_absent(shared_prefix, tmp_path, omitted, kept, kept_text):
     msp = products.build_patch(tmp_path / "patch.msp", PATCH, [target(PRODUCT_A)], NEW, omit_property=omitted,
-                               prefix=prefix)
+                               prefix=shared_prefix)
     with pytest.raises(products.QueryError):
-        summary(prefix, msp, omitted)
-    assert summary(prefix, msp, kept) == kept_text
-    assert summary(prefix, msp, 8) == ":T1"
+        summary(shared_prefix, msp, omitted)
+    assert summary(shared_prefix, msp, kept) == kept_text
+    assert summary(shared_prefix, msp, 8) == ":T1"
 
 
-def test_not_a_package_is_no_compound_file(prefix, tmp_path):
+def test_not_a_package_is_no_compound_file(shared_prefix, tmp_path):
     path = products.build_patch(tmp_path / "patch.msp", PATCH, [target(PRODUCT_A)], not_a_package=True,
-                                prefix=prefix)
+                                prefix=shared_prefix)
     assert path.stat().st_size > 0
     assert path.read_bytes()[:8] != COMPOUND_FILE_SIGNATURE
     with pytest.raises(products.QueryError):
-        summary(prefix, path, 7)
+        summary(shared_prefix, path, 7)
 
 
 @pytest.mark.parametrize("args", [
@@ -136,8 +136,8 @@ def test_not_a_package_is_no_compound_file(prefix, tmp_path):
      "--omit-property", "8"],
     ["--out", "x.msp", "--frobnicate"],
 ], ids=["nothing", "no-target", "bad-guid", "short-target", "omit-8", "unknown-option"])
-def test_bad_usage_exits_with_2_and_says_why(prefix, tmp_path, args):
-    proc = prefix.wine([products.PATCHBUILDER, *args], cwd=tmp_path, check=False)
+def test_bad_usage_exits_with_2_and_says_why(shared_prefix, tmp_path, args):
+    proc = shared_prefix.wine([products.PATCHBUILDER, *args], cwd=tmp_path, check=False)
     assert proc.returncode == BAD_USAGE
     assert "patchbuilder: " in proc.stderr and "usage:" in proc.stderr
     assert not (tmp_path / "x.msp").exists()

@@ -1,0 +1,43 @@
+"""Wrappers ship signed: a made wrapper signed afterwards with a throwaway certificate verifies,
+still extracts its package byte for byte and still patches a product."""
+import subprocess
+
+import demo_products as demo
+import harness
+import products
+
+PASSWORD = "throwaway"
+
+
+def run(*command, cwd):
+    return subprocess.run([str(c) for c in command], cwd=cwd, capture_output=True, text=True, check=True).stdout
+
+
+def sign(wrapper, work):
+    """The wrapper signed with a certificate made for this test; returns (signed copy, certificate)."""
+    run("openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=svcpack test",
+        "-keyout", "key.pem", "-out", "cert.pem", cwd=work)
+    run("openssl", "pkcs12", "-export", "-inkey", "key.pem", "-in", "cert.pem", "-out", "cert.pfx",
+        "-passout", f"pass:{PASSWORD}", cwd=work)
+    signed = work / "signed.exe"
+    run("osslsigncode", "sign", "-pkcs12", "cert.pfx", "-pass", PASSWORD, "-h", "sha256",
+        "-in", wrapper, "-out", signed, cwd=work)
+    return signed, work / "cert.pem"
+
+
+def test_a_signed_wrapper_verifies_extracts_and_patches(prefix, tmp_path, package_bytes):
+    signed, certificate = sign(harness.WRAPPER, tmp_path)
+    assert signed.read_bytes() != harness.WRAPPER.read_bytes()
+    verified = run("osslsigncode", "verify", "-CAfile", certificate, "-in", signed, cwd=tmp_path)
+    assert "Signature verification: ok" in verified
+
+    extracted = tmp_path / "extracted.msp"
+    assert prefix.run(signed, ["/e", harness.windows_path(extracted)]).exit_code == 0
+    assert extracted.read_bytes() == package_bytes
+
+    product = demo.PRODUCTS[0]
+    products.install_product(prefix, products.build_product(
+        tmp_path, product.product_code, product.name, demo.OLD_VERSION, demo.UPGRADE_CODE))
+    assert prefix.run(signed, ["/q"]).exit_code == 0
+    assert products.query(prefix, "info", product.product_code, "VersionString") == demo.NEW_VERSION
+    assert products.query(prefix, "patchstate", demo.PATCH_CODE, product.product_code) == "1"
