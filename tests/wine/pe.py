@@ -11,8 +11,12 @@ class Image:
     image_base: int
     image_size: int
     imports: list       # DLL names
+    functions: dict     # lower-case DLL name -> names of the functions imported by name
     resources: dict     # (type, name, language) -> bytes; type and name are int or str
     sections: list      # (name, virtual size, raw size)
+
+    def imported_functions(self, dll):
+        return self.functions.get(dll.lower(), [])
 
     def string_tables(self):
         """{language: {id: text}} from the RT_STRING blocks."""
@@ -62,7 +66,20 @@ def read(path):
     def c_string(offset):
         return data[offset:data.index(b"\0", offset)].decode("ascii")
 
-    imports = []
+    thunk_format, ordinal_flag = ("<I", 1 << 31) if magic == 0x10B else ("<Q", 1 << 63)
+    thunk_size = struct.calcsize(thunk_format)
+
+    def names(thunks_rva):
+        thunk = at(thunks_rva)
+        while True:
+            (value,) = struct.unpack_from(thunk_format, data, thunk)
+            if not value:
+                return
+            if not value & ordinal_flag:
+                yield c_string(at(value) + 2)  # past the hint
+            thunk += thunk_size
+
+    imports, functions = [], {}
     import_rva, _ = directory(1)
     if import_rva:
         entry = at(import_rva)
@@ -71,6 +88,7 @@ def read(path):
             if not any(fields):
                 break
             imports.append(c_string(at(fields[3])))
+            functions[imports[-1].lower()] = list(names(fields[0] or fields[4]))
             entry += 20
 
     resources = {}
@@ -94,5 +112,5 @@ def read(path):
                     rva, size, _, _ = struct.unpack_from("<IIII", data, root + to_data)
                     resources[(kind, name, language)] = data[at(rva):at(rva) + size]
 
-    return Image(machine, magic, subsystem, image_base, image_size, imports, resources,
+    return Image(machine, magic, subsystem, image_base, image_size, imports, functions, resources,
                  [(name, vsize, rsize) for name, vsize, _, rsize, _ in sections])

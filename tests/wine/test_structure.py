@@ -1,4 +1,5 @@
-"""The shipped i686 wrapper and the x86_64 test build, read as PE images."""
+"""The shipped programs read as PE images: the stub and the maker of the i686 build that ships
+and of the x86_64 build the tests run, and a wrapper made from the stub."""
 import os
 import pathlib
 import struct
@@ -9,46 +10,55 @@ import pytest
 import harness
 import pe
 
-WIN32 = pathlib.Path(os.environ.get("SVCPACK_WIN32_BUILD", harness.BUILD.parent / "win32")) / "svcpack.exe"
-SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "shell32.dll", "msi.dll", "msvcrt.dll"}
+WIN32_BUILD = pathlib.Path(os.environ.get("SVCPACK_WIN32_BUILD", harness.BUILD.parent / "win32"))
+BUILDS = {"win32": WIN32_BUILD, "win64": harness.BUILD}
+PE32, PE32_PLUS = 0x10B, 0x20B
+I386, AMD64 = 0x14C, 0x8664
+GUI, CONSOLE = 2, 3
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "shell32.dll", "msi.dll", "msvcrt.dll", "ole32.dll", "oleaut32.dll",
+               "advapi32.dll"}
 RT_ICON, RT_GROUP_ICON, RT_MANIFEST = 3, 14, 24
+CARRIED = {"MSP", "MSPVERSION"}
 
 
-@pytest.fixture(scope="module", params=["win32", "win64"])
-def image(request):
-    return pe.read(WIN32 if request.param == "win32" else harness.WRAPPER), request.param
+def read(build, program):
+    return pe.read(BUILDS[build] / program)
 
 
-def test_shipped_build_is_a_pe32_gui_program():
-    image = pe.read(WIN32)
-    assert image.magic == 0x10B and image.machine == 0x14C
-    assert image.subsystem == 2
+@pytest.mark.parametrize("build, magic, machine", [("win32", PE32, I386), ("win64", PE32_PLUS, AMD64)])
+@pytest.mark.parametrize("program, subsystem", [("svcpack.exe", GUI), ("svcpack-make.exe", CONSOLE)])
+def test_each_build_has_the_stub_and_the_maker(build, magic, machine, program, subsystem):
+    image = read(build, program)
+    assert (image.magic, image.machine, image.subsystem) == (magic, machine, subsystem)
+    assert {name.lower() for name in image.imports} <= SYSTEM_DLLS
 
 
-def test_test_build_is_the_same_program_for_x86_64():
-    image = pe.read(harness.WRAPPER)
-    assert image.magic == 0x20B and image.machine == 0x8664
-    assert image.subsystem == 2
-
-
-def test_imports_system_dlls_only(image):
-    image, _ = image
-    imported = {name.lower() for name in image.imports}
-    assert imported <= SYSTEM_DLLS
+@pytest.mark.parametrize("build", BUILDS)
+def test_the_stub_imports_nothing_a_download_folder_could_plant(build):
     # Everything else is loaded from the system directory once the wrapper runs, so nothing
-    # beside it in a download folder is resolved as a dependency at start.
-    assert imported == {"kernel32.dll", "msvcrt.dll"}
+    # beside it in a download folder is resolved as a dependency at start; and nothing that
+    # older Windows lacks keeps it from starting.
+    image = read(build, "svcpack.exe")
+    assert {name.lower() for name in image.imports} == {"kernel32.dll", "msvcrt.dll"}
+    assert "SetDefaultDllDirectories" not in image.imported_functions("kernel32.dll")
 
 
-def test_carries_the_package_exactly_once(image, package_bytes):
-    image, _ = image
-    packages = [(key, data) for key, data in image.resources.items() if key[0] == "MSP"]
-    assert [key[1] for key, _ in packages] == ["IDR_MSP"]
-    assert packages[0][1] == package_bytes
+@pytest.mark.parametrize("build", BUILDS)
+def test_the_stub_carries_no_patch(build):
+    assert not [key for key in read(build, "svcpack.exe").resources if key[0] in CARRIED]
 
 
-def test_icon_group_has_nine_images(image):
-    image, _ = image
+def test_a_made_wrapper_carries_its_package_and_version_once(package_bytes):
+    resources = pe.read(harness.WRAPPER).resources
+    carried = {key[:2]: data for key, data in resources.items() if key[0] in CARRIED}
+    assert set(carried) == {("MSP", "IDR_MSP"), ("MSPVERSION", "IDR_MSPVERSION")}
+    assert carried["MSP", "IDR_MSP"] == package_bytes
+    assert carried["MSPVERSION", "IDR_MSPVERSION"].decode("utf-16-le") == harness.DEMO_VERSION
+
+
+@pytest.mark.parametrize("build", BUILDS)
+def test_icon_group_has_nine_images(build):
+    image = read(build, "svcpack.exe")
     [group] = [data for key, data in image.resources.items() if key[:2] == (RT_GROUP_ICON, "IDR_MAINFRAME")]
     reserved, kind, count = struct.unpack_from("<HHH", group, 0)
     assert (reserved, kind, count) == (0, 1, 9)
@@ -57,9 +67,9 @@ def test_icon_group_has_nine_images(image):
     assert icon_ids <= stored and len(icon_ids) == 9
 
 
-def test_manifest_assembly_element_is_empty(image):
-    image, _ = image
-    [manifest] = [data for key, data in image.resources.items() if key[0] == RT_MANIFEST]
+@pytest.mark.parametrize("build", BUILDS)
+def test_manifest_assembly_element_is_empty(build):
+    [manifest] = [data for key, data in read(build, "svcpack.exe").resources.items() if key[0] == RT_MANIFEST]
     root = ET.fromstring(manifest)
     assert root.tag == "{urn:schemas-microsoft-com:asm.v1}assembly"
     assert len(root) == 0 and not (root.text or "").strip()
