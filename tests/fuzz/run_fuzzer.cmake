@@ -1,6 +1,7 @@
 # Runs one fuzz target:
 #   cmake -DFUZZER=<binary> -DSEEDS=<committed corpus> -DDICTIONARY=<tokens> -DWORK=<directory>
-#         -DSECONDS=<time> -P run_fuzzer.cmake
+#         -DSECONDS=<time> [-DRUNS=<inputs>] -P run_fuzzer.cmake
+# A RUNS above 0 runs that many inputs instead of running for SECONDS.
 # The fuzzer works on a fresh copy of the seeds, so that the committed corpus stays as it is
 # and every run starts from the same inputs. Its output goes to <WORK>/fuzz.log, which
 # stats.sh reads; a crash or a failed property fails the test and leaves the input in
@@ -11,6 +12,12 @@ foreach(variable FUZZER SEEDS DICTIONARY WORK SECONDS)
     endif()
 endforeach()
 
+if(RUNS GREATER 0)
+    set(bound -runs=${RUNS})
+else()
+    set(bound -max_total_time=${SECONDS})
+endif()
+
 set(corpus ${WORK}/corpus)
 set(artifacts ${WORK}/artifacts)
 set(log ${WORK}/fuzz.log)
@@ -19,7 +26,7 @@ file(MAKE_DIRECTORY ${corpus} ${artifacts})
 file(COPY ${SEEDS}/ DESTINATION ${corpus})
 
 execute_process(
-    COMMAND ${FUZZER} -max_total_time=${SECONDS} -rss_limit_mb=2048 -timeout=10
+    COMMAND ${FUZZER} ${bound} -rss_limit_mb=2048 -timeout=10
             -dict=${DICTIONARY} -print_final_stats=1 -artifact_prefix=${artifacts}/ ${corpus}
     RESULT_VARIABLE result
     OUTPUT_FILE ${log}
