@@ -18,6 +18,7 @@
 #include "patch_checks.h"
 #include "patch_metadata_win.h"
 #include "patch_storage_win.h"
+#include "patch_transforms.h"
 #include "platform/console_output_win.h"
 #include "platform/decimal.h"
 #include "platform/windows_platform_win.h"
@@ -93,7 +94,7 @@ std::optional<Refusal> CheckPatch(const std::wstring& path, const MappedFile& pa
         return notAPatch(L"the Windows Installer cannot read its summary information");
     if (std::wstring why = WhyNotAPatchSummary(targets, revision); !why.empty())
         return notAPatch(why);
-    patch = {TargetProductCodes(targets), revision.substr(0, 38), storage->products};
+    patch = {TargetProductCodes(targets), revision.substr(0, BracedGuidLength), storage->products};
     return std::nullopt;
 }
 

@@ -4,6 +4,7 @@
 #include <cwctype>
 
 #include "patch_transforms.h"
+#include "text/split.h"
 
 namespace maker {
 
@@ -39,13 +40,10 @@ std::wstring WhyNotAPatchSummary(std::wstring_view targets, std::wstring_view re
 std::vector<std::wstring> TargetProductCodes(std::wstring_view targets)
 {
     std::vector<std::wstring> codes;
-    std::size_t start = 0;
-    while (start < targets.size()) {
-        const std::size_t end = std::min(targets.find(L';', start), targets.size());
-        if (end == start)
+    for (const std::wstring_view code : Split(targets, L';')) {
+        if (code.empty())
             break;
-        codes.emplace_back(targets.substr(start, end - start));
-        start = end + 1;
+        codes.emplace_back(code);
     }
     return codes;
 }

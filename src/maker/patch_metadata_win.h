@@ -6,8 +6,8 @@
 
 namespace maker {
 
-// The "DisplayName" value; no value when the patch has none, an empty one, or cannot be opened as a patch
-// database.
+// The "DisplayName" value; no value when the patch has none, an empty one, or cannot be
+// opened as a patch database.
 std::optional<std::wstring> ReadPatchDisplayName(const std::wstring& path);
 
 }  // namespace maker

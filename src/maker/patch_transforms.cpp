@@ -3,21 +3,11 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "text/split.h"
+
 namespace maker {
 
 namespace {
-
-constexpr std::size_t BracedGuidLength = 38;
-
-std::vector<std::wstring_view> Split(std::wstring_view text, wchar_t separator)
-{
-    std::vector<std::wstring_view> parts;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find(separator, start)) != std::wstring_view::npos; start = end + 1)
-        parts.push_back(text.substr(start, end - start));
-    parts.push_back(text.substr(start));
-    return parts;
-}
 
 // A braced GUID followed by a non-empty version, such as "{...}12.2.0.4".
 bool SplitCodeAndVersion(std::wstring_view text, std::wstring& code, std::wstring& version)

@@ -1,6 +1,7 @@
 #pragma once
 // What a patch says about its products: the transforms it lists (summary property 8) and, in
 // each product transform's own summary (property 9), the product before and after.
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +17,8 @@ struct TransformProducts {
     std::wstring upgradedVersion;
     std::wstring upgradeCode;
 };
+
+constexpr std::size_t BracedGuidLength = 38;
 
 // True when `text` begins with a GUID in braces ("{" 8-4-4-4-12 hex digits "}").
 bool StartsWithBracedGuid(std::wstring_view text);

@@ -8,6 +8,8 @@
 #include <functional>
 #include <map>
 
+#include "text/split.h"
+
 const wchar_t* const Usage =
     L"usage: patchbuilder --out <file.msp> --patch-code {GUID} [--obsoletes {GUID}]...\n"
     L"                    --new-version <a.b.c.d> --target {PRODUCT},{UPGRADE},<old version>[,<new version>]...\n"
@@ -43,19 +45,10 @@ bool IsVersion(const std::wstring& text)
     }
 }
 
-std::vector<std::wstring> Split(const std::wstring& text, wchar_t separator)
-{
-    std::vector<std::wstring> parts;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find(separator, start)) != std::wstring::npos; start = end + 1)
-        parts.push_back(text.substr(start, end - start));
-    parts.push_back(text.substr(start));
-    return parts;
-}
-
 std::wstring ParseTarget(const std::wstring& text, PackageOptions& options)
 {
-    const std::vector<std::wstring> parts = Split(text, L',');
+    const std::vector<std::wstring_view> views = Split(text, L',');
+    const std::vector<std::wstring> parts(views.begin(), views.end());
     if ((parts.size() != 3 && parts.size() != 4) || !IsGuid(parts[0]) || !IsGuid(parts[1]) || !IsVersion(parts[2]) ||
         (parts.size() == 4 && !IsVersion(parts[3])))
         return L"--target wants {PRODUCTCODE},{UPGRADECODE},<old version>[,<new version>], not \"" + text + L"\"";
