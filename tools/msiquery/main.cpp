@@ -4,6 +4,7 @@
 //   msiquery patchstate {PATCH} {PRODUCT}      (prints "error <code>" when there is no state)
 //   msiquery property {PRODUCT} <property>
 //   msiquery summary <package file> <property id>
+//   msiquery versioninfo <file> <string name> | fixed
 // Exit code 0 with the value on stdout; 1 with a message on stderr when the query failed;
 // 2 on bad usage.
 #include <windows.h>
@@ -13,8 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "file_version.h"
 #include "queries.h"
-#include "utf8_output.h"
+#include "platform/console_output_win.h"
 
 namespace {
 
@@ -37,6 +39,7 @@ const std::vector<Verb>& Verbs()
         {L"property", 2, [](const Arguments& a) { return ProductProperty(a[0], a[1]); }},
         {L"summary", 2,
          [](const Arguments& a) { return SummaryProperty(a[0], static_cast<UINT>(std::wcstoul(a[1].c_str(), nullptr, 10))); }},
+        {L"versioninfo", 2, [](const Arguments& a) { return FileVersionValue(a[0], a[1]); }},
     };
     return verbs;
 }
@@ -44,14 +47,14 @@ const std::vector<Verb>& Verbs()
 int Report(const Verb& verb, const Answer& answer)
 {
     if (answer.Found()) {
-        WriteUtf8Line(STD_OUTPUT_HANDLE, answer.text);
+        WriteConsoleLine(STD_OUTPUT_HANDLE, answer.text);
         return 0;
     }
     if (verb.errorIsAnswer) {
-        WriteUtf8Line(STD_OUTPUT_HANDLE, L"error " + std::to_wstring(answer.error));
+        WriteConsoleLine(STD_OUTPUT_HANDLE, L"error " + std::to_wstring(answer.error));
         return 0;
     }
-    WriteUtf8Line(STD_ERROR_HANDLE, L"msiquery: " + answer.text + L" failed: " + std::to_wstring(answer.error));
+    WriteConsoleLine(STD_ERROR_HANDLE, L"msiquery: " + answer.text + L" failed: " + std::to_wstring(answer.error));
     return 1;
 }
 
@@ -63,8 +66,9 @@ int wmain(int argc, wchar_t** argv)
     for (const Verb& verb : Verbs())
         if (!arguments.empty() && arguments[0] == verb.name && arguments.size() == verb.argumentCount + 1)
             return Report(verb, verb.query(Arguments(arguments.begin() + 1, arguments.end())));
-    WriteUtf8Line(STD_ERROR_HANDLE,
+    WriteConsoleLine(STD_ERROR_HANDLE,
                   L"usage: msiquery state {PRODUCT} | info {PRODUCT} <attribute> | patchstate {PATCH} {PRODUCT}"
-                  L" | property {PRODUCT} <property> | summary <package> <property id>");
+                  L" | property {PRODUCT} <property> | summary <package> <property id>"
+                  L" | versioninfo <file> <string name>|fixed");
     return 2;
 }

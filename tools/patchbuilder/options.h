@@ -8,6 +8,7 @@ struct Target {
     std::wstring productCode;
     std::wstring upgradeCode;
     std::wstring oldVersion;
+    std::optional<std::wstring> newVersion;  // when this target upgrades to another version than the rest
 };
 
 struct PackageOptions {
@@ -16,6 +17,7 @@ struct PackageOptions {
     std::vector<std::wstring> obsoletes;
     std::wstring newVersion;
     std::vector<Target> targets;
+    std::optional<std::wstring> displayName;  // "DisplayName" in the MsiPatchMetadata table
     // Odd packages for tests: exact texts instead of the ones derived from the codes, or
     // summary properties left out, or no package at all.
     std::optional<std::wstring> targetsText;
