@@ -28,15 +28,16 @@ def describe(prefix, when):
 
 def wrapper_run(prefix, label):
     run = prefix.run(harness.WRAPPER)
-    print(f"{label:<12} svcpack.exe exited with {run.exit_code}")
+    print(f"{label:<12} {harness.WRAPPER.name} exited with {run.exit_code}")
     for text, caption, _ in run.boxes:
         print(f"{'':<12} message box \"{caption}\": {' '.join(text.split())}")
     return run
 
 
 def main():
-    print("Making a fresh private Wine prefix ...", flush=True)
+    print("Making a fresh private Wine prefix and the demo wrapper (svcpack-make demo.msp) ...", flush=True)
     prefix = harness.Prefix(harness.make_base_prefix(harness.BUILD / "wine" / "demo"))
+    print(harness.make_demo_wrapper(prefix), end="")
     msi = products.build_product(harness.BUILD / "demo-products", PRODUCT.product_code, PRODUCT.name,
                                  demo.OLD_VERSION, demo.UPGRADE_CODE, PRODUCT.language, PRODUCT.locale_id)
     products.install_product(prefix, msi)

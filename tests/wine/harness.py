@@ -20,7 +20,9 @@ BUILD = pathlib.Path(os.environ.get("SVCPACK_BUILD", pathlib.Path(__file__).reso
 BASE_PREFIX = BUILD / "wine" / "base"
 WORK = BUILD / "wine" / "work"
 STUB = BUILD / "svcpack.exe"
-# The wrapper the tests run: the stub made into a wrapper for the demo patch.
+MAKER = BUILD / "svcpack-make.exe"
+# The wrapper the tests run: the stub made into a wrapper for the demo patch by the maker, the
+# way a release engineer makes one.
 WRAPPER = BUILD / "wine" / "svcpack-demo.exe"
 DEMO_PACKAGE = pathlib.Path(__file__).resolve().parents[2] / "resources" / "demo.msp"
 DEMO_VERSION = "12.2.0.4"
@@ -59,9 +61,11 @@ def make_base_prefix(path=BASE_PREFIX):
 
 
 def make_demo_wrapper(prefix):
-    """WRAPPER: the stub made into a wrapper for the demo patch."""
-    prefix.wine([REWRAP, windows_path(STUB), windows_path(DEMO_PACKAGE), windows_path(WRAPPER), DEMO_VERSION])
+    """Makes WRAPPER with the maker, which takes the version from the patch; returns what the
+    maker printed."""
+    made = prefix.wine([MAKER, windows_path(DEMO_PACKAGE), windows_path(WRAPPER), "/stub", windows_path(STUB)])
     prefix.stop()
+    return made.stdout
 
 
 @dataclasses.dataclass
@@ -250,6 +254,7 @@ REWRAP = BUILD / "tests" / "wine" / "rewrap.exe"
 
 
 def rewrap(prefix, package, dest):
-    """A copy of the wrapper at `dest` that carries `package` instead of the demo patch."""
+    """A copy of the wrapper at `dest` that carries `package` instead of the demo patch, whatever
+    it holds: the wrappers that the maker would refuse to make, for the wrapper's own defences."""
     prefix.wine([REWRAP, windows_path(WRAPPER), windows_path(package), windows_path(dest)])
     return pathlib.Path(dest)

@@ -1,5 +1,6 @@
-/* Makes a copy of a wrapper that carries another patch package by replacing the MSP/IDR_MSP
-   resource in place, and with a version also MSPVERSION/IDR_MSPVERSION:
+/* Makes a copy of a wrapper that carries another package, whatever it holds, by replacing the
+   MSP/IDR_MSP resource in place, and with a version also MSPVERSION/IDR_MSPVERSION. Unlike
+   the maker it checks nothing, so tests can give the wrapper what the maker would refuse:
    rewrap <wrapper.exe> <package> <copy.exe> [<up-to-date version>] */
 #include <windows.h>
 #include <stdio.h>
