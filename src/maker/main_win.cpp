@@ -21,6 +21,7 @@
 #include "patch_transforms.h"
 #include "platform/console_output_win.h"
 #include "platform/decimal.h"
+#include "platform/unique_handle_win.h"
 #include "platform/windows_platform_win.h"
 #include "report.h"
 #include "up_to_date_version.h"
@@ -67,10 +68,11 @@ std::optional<Refusal> CheckPaths(const Arguments& arguments, const std::wstring
         return Refusal{UsageError, RefusalLine(arguments.output, L"is the stub itself; name a new file for the wrapper")};
     if (SameFile(arguments.output, arguments.package))
         return Refusal{UsageError, RefusalLine(arguments.output, L"is the patch package itself; name a new file for the wrapper")};
-    const UniqueKernelHandle readable(CreateFileW(stub.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!readable)
-        return Refusal{InputUnreadable, RefusalLine(stub, L"the stub cannot be read (" + SystemError(GetLastError()) + L")")};
+    // Loaded as data only, so nothing of it runs; Wine's resource writer would take any file.
+    const UniqueModule program(LoadLibraryExW(stub.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    if (!program)
+        return Refusal{InputUnreadable, RefusalLine(stub, L"the stub cannot be read as a program (" +
+                                                              SystemError(GetLastError()) + L")")};
     return std::nullopt;
 }
 

@@ -15,7 +15,7 @@ const wchar_t* const Usage =
     L"Exit codes:\n"
     L"  0  the wrapper was made\n"
     L"  2  the command line is not usable\n"
-    L"  3  the package or the stub cannot be read\n"
+    L"  3  the package or the stub cannot be read (or the stub is no program)\n"
     L"  4  the package is not a usable patch package\n"
     L"  5  the up-to-date version cannot be derived from the patch: give /version\n"
     L"  6  the output cannot be written (its path is left as it was)";

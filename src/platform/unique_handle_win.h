@@ -56,3 +56,11 @@ struct MappedViewTraits {
     static void Close(const void* view) { ::UnmapViewOfFile(view); }
 };
 using UniqueMappedView = UniqueHandle<MappedViewTraits>;
+
+struct ModuleTraits {
+    using Type = HMODULE;
+    static constexpr HMODULE Empty = nullptr;
+    static bool Valid(HMODULE module) { return module != nullptr; }
+    static void Close(HMODULE module) { ::FreeLibrary(module); }
+};
+using UniqueModule = UniqueHandle<ModuleTraits>;

@@ -105,6 +105,7 @@ def bad_inputs(tmp_path_factory, prefix, tools):
     (folder / "product.msi").write_bytes(next(folder.glob("*.msi")).read_bytes())
     (folder / "truncated.msp").write_bytes(harness.DEMO_PACKAGE.read_bytes()[:4096])
     (folder / "notes.txt").write_text("This is not a patch package.\r\n")
+    (folder / "a folder").mkdir()
     demo = harness.windows_path(harness.DEMO_PACKAGE)
     out = folder / "out.exe"
     return folder, {
@@ -120,11 +121,16 @@ def bad_inputs(tmp_path_factory, prefix, tools):
                                      "nowhere", folder / "nowhere" / "out.exe"),
         "output_is_the_stub": ([demo, harness.windows_path(tools / "SVCPACK.EXE")], USAGE, "stub",
                                None),
+        # Fails only when the finished copy is moved into place: the copy must go too.
+        "output_is_a_folder": ([demo, harness.windows_path(folder / "a folder")], NOT_WRITTEN, "a folder", None),
+        "stub_is_no_program": ([demo, harness.windows_path(out), "/stub", harness.windows_path(folder / "notes.txt")],
+                               UNREADABLE, "notes.txt", out),
     }
 
 
 @pytest.mark.parametrize("case", ["missing_file", "product_database", "truncated_package", "text_file",
-                                  "output_in_missing_folder", "output_is_the_stub"])
+                                  "output_in_missing_folder", "output_is_the_stub", "output_is_a_folder",
+                                  "stub_is_no_program"])
 def test_bad_input_is_one_line_an_exit_code_and_no_output(prefix, tools, bad_inputs, case):
     folder, cases = bad_inputs
     args, expected_code, named, out = cases[case]
