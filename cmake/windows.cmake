@@ -23,6 +23,8 @@ target_compile_options(svcpack PRIVATE ${windows_flags} -Wall -Wextra)
 target_link_libraries(svcpack PRIVATE svcpack_core)
 target_link_options(svcpack PRIVATE -municode -static -s -Wl,--gc-sections)
 
+include(cmake/maker.cmake)
+
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
     add_subdirectory(tools)
     include(CTest)

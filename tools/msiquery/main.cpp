@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "queries.h"
-#include "utf8_output.h"
+#include "platform/console_output_win.h"
 
 namespace {
 
@@ -44,14 +44,14 @@ const std::vector<Verb>& Verbs()
 int Report(const Verb& verb, const Answer& answer)
 {
     if (answer.Found()) {
-        WriteUtf8Line(STD_OUTPUT_HANDLE, answer.text);
+        WriteConsoleLine(STD_OUTPUT_HANDLE, answer.text);
         return 0;
     }
     if (verb.errorIsAnswer) {
-        WriteUtf8Line(STD_OUTPUT_HANDLE, L"error " + std::to_wstring(answer.error));
+        WriteConsoleLine(STD_OUTPUT_HANDLE, L"error " + std::to_wstring(answer.error));
         return 0;
     }
-    WriteUtf8Line(STD_ERROR_HANDLE, L"msiquery: " + answer.text + L" failed: " + std::to_wstring(answer.error));
+    WriteConsoleLine(STD_ERROR_HANDLE, L"msiquery: " + answer.text + L" failed: " + std::to_wstring(answer.error));
     return 1;
 }
 
@@ -63,7 +63,7 @@ int wmain(int argc, wchar_t** argv)
     for (const Verb& verb : Verbs())
         if (!arguments.empty() && arguments[0] == verb.name && arguments.size() == verb.argumentCount + 1)
             return Report(verb, verb.query(Arguments(arguments.begin() + 1, arguments.end())));
-    WriteUtf8Line(STD_ERROR_HANDLE,
+    WriteConsoleLine(STD_ERROR_HANDLE,
                   L"usage: msiquery state {PRODUCT} | info {PRODUCT} <attribute> | patchstate {PATCH} {PRODUCT}"
                   L" | property {PRODUCT} <property> | summary <package> <property id>");
     return 2;

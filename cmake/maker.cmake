@@ -1,0 +1,19 @@
+# The maker: a console program with a wide entry point and a static runtime, built with the
+# wrapper's size settings, so that it too imports system DLLs only.
+target_compile_options(svcpack_maker_core PRIVATE ${windows_flags})
+
+add_executable(svcpack-make
+    src/maker/main_win.cpp
+    src/maker/file_paths_win.cpp
+    src/maker/mapped_file_win.cpp
+    src/maker/patch_metadata_win.cpp
+    src/maker/patch_storage_win.cpp
+    src/maker/wrapper_writer_win.cpp
+    src/platform/console_output_win.cpp
+    src/platform/runtime_win.cpp
+    src/platform/windows_platform_win.cpp
+    src/installer/msi_library_win.cpp
+    src/package/extract_win.cpp)
+target_compile_options(svcpack-make PRIVATE ${windows_flags} -Wall -Wextra)
+target_link_libraries(svcpack-make PRIVATE svcpack_maker_core ole32 uuid)
+target_link_options(svcpack-make PRIVATE -municode -static -s -Wl,--gc-sections)

@@ -1,0 +1,78 @@
+#include "arguments.h"
+
+#include <algorithm>
+#include <cwctype>
+
+#include "package/embedded_resources.h"
+
+namespace maker {
+
+namespace {
+
+// The option's word without its "/", "-" or "--", in lower case; empty for a file name.
+std::wstring OptionWord(const std::wstring& word)
+{
+    std::size_t start = 0;
+    if (word.starts_with(L"--"))
+        start = 2;
+    else if (word.starts_with(L"-") || word.starts_with(L"/"))
+        start = 1;
+    if (start == 0 || word.size() == start)
+        return {};
+    std::wstring name = word.substr(start);
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](wchar_t c) { return static_cast<wchar_t>(std::towlower(c)); });
+    return name;
+}
+
+std::wstring TakeValue(const std::wstring& option, const std::wstring& value,
+                       std::optional<std::wstring>& field)
+{
+    if (field)
+        return option + L" is given twice";
+    field = value;
+    return {};
+}
+
+std::wstring TakeFileName(const std::wstring& word, Arguments& arguments)
+{
+    if (arguments.package.empty())
+        arguments.package = word;
+    else if (arguments.output.empty())
+        arguments.output = word;
+    else
+        return L"one patch package and one output file are expected, not also \"" + word + L"\"";
+    return {};
+}
+
+std::wstring TakeWord(const std::vector<std::wstring>& words, std::size_t& i, Arguments& arguments)
+{
+    const std::wstring name = OptionWord(words[i]);
+    if (name.empty())
+        return TakeFileName(words[i], arguments);
+    if (name != L"version" && name != L"stub")
+        return L"unknown option \"" + words[i] + L"\"";
+    if (i + 1 == words.size() || words[i + 1].empty())
+        return L"/" + name + L" needs a value";
+    const std::wstring& value = words[++i];
+    if (name == L"stub")
+        return TakeValue(L"/stub", value, arguments.stub);
+    if (!package::IsUsableVersion(value))
+        return L"/version \"" + value + L"\" is no usable version";
+    return TakeValue(L"/version", value, arguments.version);
+}
+
+}  // namespace
+
+ParsedArguments ParseArguments(const std::vector<std::wstring>& words)
+{
+    ParsedArguments parsed;
+    for (std::size_t i = 0; i < words.size() && parsed.error.empty(); ++i)
+        parsed.error = TakeWord(words, i, parsed.arguments);
+    if (parsed.error.empty() && parsed.arguments.output.empty())
+        parsed.error = parsed.arguments.package.empty() ? L"a patch package and an output file are needed"
+                                                        : L"the output file is missing";
+    return parsed;
+}
+
+}  // namespace maker

@@ -1,0 +1,66 @@
+#include "file_paths_win.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/unique_handle_win.h"
+
+namespace maker {
+
+namespace {
+
+// The longest module path Windows hands out.
+constexpr DWORD ModulePathCapacity = 32768;
+
+struct FileIdentity {
+    DWORD volume = 0;
+    DWORD indexHigh = 0;
+    DWORD indexLow = 0;
+    bool known = false;
+};
+
+FileIdentity IdentityOf(const std::wstring& path)
+{
+    // No access is needed to ask who a file is, so a file that is open elsewhere still answers.
+    const UniqueKernelHandle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file || !GetFileInformationByHandle(file.get(), &info))
+        return {};
+    return {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow, true};
+}
+
+}  // namespace
+
+std::wstring DefaultStubPath()
+{
+    std::vector<wchar_t> buffer(ModulePathCapacity);
+    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), ModulePathCapacity);
+    std::wstring path(buffer.data(), length < ModulePathCapacity ? length : 0);
+    const std::size_t separator = path.find_last_of(L"\\/");
+    return (separator == std::wstring::npos ? std::wstring() : path.substr(0, separator + 1)) + L"svcpack.exe";
+}
+
+std::wstring FullPath(const std::wstring& path)
+{
+    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    std::vector<wchar_t> buffer(needed + 1);
+    const DWORD length = needed ? GetFullPathNameW(path.c_str(), needed + 1, buffer.data(), nullptr) : 0;
+    return length && length <= needed ? std::wstring(buffer.data(), length) : path;
+}
+
+bool SameFile(const std::wstring& a, const std::wstring& b)
+{
+    const std::wstring fullA = FullPath(a);
+    const std::wstring fullB = FullPath(b);
+    if (CompareStringOrdinal(fullA.c_str(), static_cast<int>(fullA.size()), fullB.c_str(),
+                             static_cast<int>(fullB.size()), TRUE) == CSTR_EQUAL)
+        return true;
+    const FileIdentity first = IdentityOf(fullA);
+    const FileIdentity second = IdentityOf(fullB);
+    return first.known && second.known && first.volume == second.volume && first.indexHigh == second.indexHigh &&
+           first.indexLow == second.indexLow;
+}
+
+}  // namespace maker

@@ -1,0 +1,154 @@
+// svcpack-make: makes a wrapper for one patch from the stub, checking the patch first and
+// taking the up-to-date version from it. Each refusal is one line on stderr and an exit code
+// of its own (see the usage text).
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "arguments.h"
+#include "exit_codes.h"
+#include "file_paths_win.h"
+#include "installer/msi_library_win.h"
+#include "mapped_file_win.h"
+#include "package/compound_file.h"
+#include "package/embedded_resources.h"
+#include "package/summary.h"
+#include "patch_checks.h"
+#include "patch_metadata_win.h"
+#include "patch_storage_win.h"
+#include "platform/console_output_win.h"
+#include "platform/decimal.h"
+#include "platform/windows_platform_win.h"
+#include "report.h"
+#include "up_to_date_version.h"
+#include "version_info.h"
+#include "wrapper_writer_win.h"
+
+namespace maker {
+
+namespace {
+
+struct Refusal {
+    ExitCode code;
+    std::wstring line;
+};
+
+// "error 2: The system cannot find the file specified."
+std::wstring SystemError(DWORD error)
+{
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                            FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message = L"error " + Decimal(error);
+    if (length) {
+        std::wstring described(text, length);
+        while (!described.empty() && (described.back() == L'\n' || described.back() == L'\r' || described.back() == L' '))
+            described.pop_back();
+        message += L": " + described;
+    }
+    LocalFree(text);
+    return message;
+}
+
+// The package as the wrapper will see it, with what the patch says about itself.
+struct CheckedPatch {
+    std::vector<std::wstring> targets;
+    std::wstring patchCode;
+    std::vector<TransformProducts> products;
+};
+
+std::optional<Refusal> CheckPaths(const Arguments& arguments, const std::wstring& stub)
+{
+    if (SameFile(arguments.output, stub))
+        return Refusal{UsageError, RefusalLine(arguments.output, L"is the stub itself; name a new file for the wrapper")};
+    if (SameFile(arguments.output, arguments.package))
+        return Refusal{UsageError, RefusalLine(arguments.output, L"is the patch package itself; name a new file for the wrapper")};
+    const UniqueKernelHandle readable(CreateFileW(stub.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!readable)
+        return Refusal{InputUnreadable, RefusalLine(stub, L"the stub cannot be read (" + SystemError(GetLastError()) + L")")};
+    return std::nullopt;
+}
+
+std::optional<Refusal> CheckPatch(const std::wstring& path, const MappedFile& package, CheckedPatch& patch)
+{
+    const auto notAPatch = [&](const std::wstring& problem) { return Refusal{NotAPatchPackage, RefusalLine(path, problem)}; };
+    if (package.error() != ERROR_SUCCESS)
+        return Refusal{InputUnreadable, RefusalLine(path, L"cannot be read (" + SystemError(package.error()) + L")")};
+    if (!package::IsCompleteCompoundFile(package.bytes()))
+        return notAPatch(L"is no complete compound file: not a Windows Installer package, or cut short or damaged");
+    const std::optional<PatchStorage> storage = ReadPatchStorage(path);
+    if (!storage)
+        return notAPatch(L"cannot be opened as a compound file");
+    if (std::wstring why = WhyNotAPatchClass(storage->rootClass); !why.empty())
+        return notAPatch(why);
+    WindowsPlatform platform;
+    msi::MsiLibrary installer;
+    const package::PackageReader reader{platform, installer};
+    std::wstring targets, revision;
+    if (!reader.ReadTargetProductCodes(path, targets) || !reader.ReadPatchCode(path, revision))
+        return notAPatch(L"the Windows Installer cannot read its summary information");
+    if (std::wstring why = WhyNotAPatchSummary(targets, revision); !why.empty())
+        return notAPatch(why);
+    patch = {TargetProductCodes(targets), revision.substr(0, 38), storage->products};
+    return std::nullopt;
+}
+
+int Refuse(const Refusal& refusal)
+{
+    WriteConsoleLine(STD_ERROR_HANDLE, refusal.line);
+    return refusal.code;
+}
+
+int Make(const Arguments& arguments)
+{
+    const std::wstring stub = arguments.stub.value_or(DefaultStubPath());
+    if (std::optional<Refusal> refusal = CheckPaths(arguments, stub))
+        return Refuse(*refusal);
+    const MappedFile package(arguments.package);
+    CheckedPatch patch;
+    if (std::optional<Refusal> refusal = CheckPatch(arguments.package, package, patch))
+        return Refuse(*refusal);
+    const VersionDecision version = DecideUpToDateVersion(patch.products, arguments.version);
+    if (!version.refusal.empty())
+        return Refuse({VersionNeeded, RefusalLine(arguments.package, L"the up-to-date version cannot be derived: " +
+                                                                         version.refusal + L"; give it with /version")});
+    if (!version.warning.empty())
+        WriteConsoleLine(STD_ERROR_HANDLE, L"svcpack-make: warning: " + version.warning);
+
+    const std::wstring output = FullPath(arguments.output);
+    const std::wstring fileName = output.substr(output.find_last_of(L"\\/") + 1);
+    const VersionTexts texts{version.version,
+                             ReadPatchDisplayName(arguments.package).value_or(std::wstring(PlainDescription)),
+                             fileName};
+    const WrapperResources resources{package.bytes(), package::EncodeUpToDateVersion(version.version),
+                                     BuildVersionInfo(texts)};
+    const WriteOutcome written = WriteWrapper(stub, output, resources);
+    if (written.error != ERROR_SUCCESS)
+        return Refuse({OutputNotWritten, RefusalLine(output, L"cannot be written: " + written.failedStep + L" failed (" +
+                                                                 SystemError(written.error) + L")")});
+    for (const std::wstring& line :
+         SummaryLines({patch.targets, patch.patchCode, version.version, version.fromOption, output, written.size}))
+        WriteConsoleLine(STD_OUTPUT_HANDLE, line);
+    return Made;
+}
+
+}  // namespace
+
+}  // namespace maker
+
+int wmain(int argc, wchar_t** argv)
+{
+    // The maker runs from download folders too: no DLL may be found beside it.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    const maker::ParsedArguments parsed = maker::ParseArguments(std::vector<std::wstring>(argv + 1, argv + argc));
+    if (!parsed.error.empty()) {
+        WriteConsoleLine(STD_ERROR_HANDLE, L"svcpack-make: " + parsed.error);
+        WriteConsoleLine(STD_ERROR_HANDLE, maker::Usage);
+        return maker::UsageError;
+    }
+    return maker::Make(parsed.arguments);
+}

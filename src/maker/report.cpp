@@ -1,0 +1,42 @@
+#include "report.h"
+
+#include "platform/decimal.h"
+
+namespace maker {
+
+const wchar_t* const Usage =
+    L"usage: svcpack-make <patch.msp> <wrapper.exe> [/version <v>] [/stub <stub.exe>]\n"
+    L"\n"
+    L"Makes <wrapper.exe>, a copy of the stub that carries the patch package and the\n"
+    L"ProductVersion the patch brings. The version comes from the patch's transforms;\n"
+    L"/version gives it when the patch cannot (or to override it). The stub defaults to\n"
+    L"svcpack.exe beside svcpack-make.exe. Options may also be written -version or --version.\n"
+    L"\n"
+    L"Exit codes:\n"
+    L"  0  the wrapper was made\n"
+    L"  2  the command line is not usable\n"
+    L"  3  the package or the stub cannot be read\n"
+    L"  4  the package is not a usable patch package\n"
+    L"  5  the up-to-date version cannot be derived from the patch: give /version\n"
+    L"  6  the output cannot be written (its path is left as it was)";
+
+std::wstring RefusalLine(std::wstring_view file, std::wstring_view problem)
+{
+    return L"svcpack-make: " + std::wstring(file) + L": " + std::wstring(problem);
+}
+
+std::vector<std::wstring> SummaryLines(const MadeWrapper& made)
+{
+    std::vector<std::wstring> lines;
+    lines.push_back(L"Target products: " + Decimal(static_cast<long long>(made.targetProductCodes.size())));
+    for (const std::wstring& code : made.targetProductCodes)
+        lines.push_back(L"  " + code);
+    lines.push_back(L"Patch code: " + made.patchCode);
+    lines.push_back(L"Up-to-date version: " + made.version +
+                    (made.versionFromOption ? L" (from /version)" : L" (from the patch)"));
+    lines.push_back(L"Wrote " + made.outputPath + L" (" + Decimal(static_cast<long long>(made.outputSize)) +
+                    L" bytes)");
+    return lines;
+}
+
+}  // namespace maker
