@@ -134,20 +134,23 @@ def query(prefix, *args):
 
 
 def build_patch(out, patch_code, targets, new_version="12.2.0.4", obsoletes=(), targets_text=None,
-                revision_text=None, omit_property=None, not_a_package=False, filler_bytes=0, *, prefix):
+                revision_text=None, omit_property=None, not_a_package=False, display_name=None, filler_bytes=0,
+                *, prefix):
     """Writes a patch package with patchbuilder.exe (run in `prefix`) and returns its path.
 
-    targets: (product code, upgrade code, old version) for each target product.
+    targets: (product code, upgrade code, old version) for each target product, or with a fourth
+             item the version that target upgrades to instead of new_version.
     targets_text / revision_text: exact texts for summary properties 7 / 9.
     omit_property: 7, 9 or several of them, left out of the summary.
     not_a_package: a file that is not a package at all.
+    display_name: the "DisplayName" in the patch's MsiPatchMetadata table.
     filler_bytes: the size of a stream that stands in for a real patch's payload cabinet.
     """
     out = pathlib.Path(out)
     out.parent.mkdir(parents=True, exist_ok=True)
     proc = prefix.wine([PATCHBUILDER, *patchbuilder_args(
         out, patch_code, targets, new_version, obsoletes, targets_text, revision_text,
-        omit_property, not_a_package, filler_bytes)], check=False)
+        omit_property, not_a_package, display_name, filler_bytes)], check=False)
     if proc.returncode != 0 or not out.is_file():
         raise AssertionError(f"patchbuilder failed ({proc.returncode}): {proc.stderr[-2000:]}")
     return out
@@ -155,15 +158,17 @@ def build_patch(out, patch_code, targets, new_version="12.2.0.4", obsoletes=(), 
 
 def patchbuilder_args(out, patch_code, targets, new_version="12.2.0.4", obsoletes=(),
                       targets_text=None, revision_text=None, omit_property=None,
-                      not_a_package=False, filler_bytes=0):
+                      not_a_package=False, display_name=None, filler_bytes=0):
     """The patchbuilder.exe command line (after the program) for these settings."""
     if not_a_package:
         return ["--out", harness.windows_path(out), "--not-a-package"]
     args = ["--out", harness.windows_path(out), "--patch-code", patch_code, "--new-version", new_version]
     for code in obsoletes:
         args += ["--obsoletes", code]
-    for product_code, upgrade_code, old_version in targets:
-        args += ["--target", f"{product_code},{upgrade_code},{old_version}"]
+    for target in targets:
+        args += ["--target", ",".join(target)]
+    if display_name is not None:
+        args += ["--display-name", display_name]
     if targets_text is not None and len(targets_text) > LONGEST_ARGUMENT:
         text_file = pathlib.Path(out).with_suffix(".targets.txt")
         text_file.write_text(targets_text, encoding="utf-8")

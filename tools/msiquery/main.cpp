@@ -4,6 +4,7 @@
 //   msiquery patchstate {PATCH} {PRODUCT}      (prints "error <code>" when there is no state)
 //   msiquery property {PRODUCT} <property>
 //   msiquery summary <package file> <property id>
+//   msiquery versioninfo <file> <string name> | fixed
 // Exit code 0 with the value on stdout; 1 with a message on stderr when the query failed;
 // 2 on bad usage.
 #include <windows.h>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "file_version.h"
 #include "queries.h"
 #include "platform/console_output_win.h"
 
@@ -37,6 +39,7 @@ const std::vector<Verb>& Verbs()
         {L"property", 2, [](const Arguments& a) { return ProductProperty(a[0], a[1]); }},
         {L"summary", 2,
          [](const Arguments& a) { return SummaryProperty(a[0], static_cast<UINT>(std::wcstoul(a[1].c_str(), nullptr, 10))); }},
+        {L"versioninfo", 2, [](const Arguments& a) { return FileVersionValue(a[0], a[1]); }},
     };
     return verbs;
 }
@@ -65,6 +68,7 @@ int wmain(int argc, wchar_t** argv)
             return Report(verb, verb.query(Arguments(arguments.begin() + 1, arguments.end())));
     WriteConsoleLine(STD_ERROR_HANDLE,
                   L"usage: msiquery state {PRODUCT} | info {PRODUCT} <attribute> | patchstate {PATCH} {PRODUCT}"
-                  L" | property {PRODUCT} <property> | summary <package> <property id>");
+                  L" | property {PRODUCT} <property> | summary <package> <property id>"
+                  L" | versioninfo <file> <string name>|fixed");
     return 2;
 }

@@ -12,7 +12,8 @@
 
 const wchar_t* const Usage =
     L"usage: patchbuilder --out <file.msp> --patch-code {GUID} [--obsoletes {GUID}]...\n"
-    L"                    --new-version <a.b.c.d> --target {PRODUCT},{UPGRADE},<old version>...\n"
+    L"                    --new-version <a.b.c.d> --target {PRODUCT},{UPGRADE},<old version>[,<new version>]...\n"
+    L"                    [--display-name <text>]\n"
     L"                    [--targets-text <text> | --targets-file <UTF-8 file>] [--revision-text <text>]\n"
     L"                    [--omit-property 7|9]... [--filler-bytes <n>]\n"
     L"       patchbuilder --out <file> --not-a-package\n";
@@ -57,9 +58,11 @@ std::vector<std::wstring> Split(const std::wstring& text, wchar_t separator)
 std::wstring ParseTarget(const std::wstring& text, PackageOptions& options)
 {
     const std::vector<std::wstring> parts = Split(text, L',');
-    if (parts.size() != 3 || !IsGuid(parts[0]) || !IsGuid(parts[1]) || !IsVersion(parts[2]))
-        return L"--target wants {PRODUCTCODE},{UPGRADECODE},<old version>, not \"" + text + L"\"";
-    options.targets.push_back({parts[0], parts[1], parts[2]});
+    if ((parts.size() != 3 && parts.size() != 4) || !IsGuid(parts[0]) || !IsGuid(parts[1]) || !IsVersion(parts[2]) ||
+        (parts.size() == 4 && !IsVersion(parts[3])))
+        return L"--target wants {PRODUCTCODE},{UPGRADECODE},<old version>[,<new version>], not \"" + text + L"\"";
+    options.targets.push_back({parts[0], parts[1], parts[2],
+                               parts.size() == 4 ? std::optional<std::wstring>(parts[3]) : std::nullopt});
     return {};
 }
 
@@ -132,6 +135,7 @@ const std::map<std::wstring, ValueHandler>& ValueOptions()
         {L"--target", ParseTarget},
         {L"--targets-text", [](const std::wstring& v, PackageOptions& o) { o.targetsText = v; return std::wstring(); }},
         {L"--targets-file", ReadTargetsFile},
+        {L"--display-name", [](const std::wstring& v, PackageOptions& o) { o.displayName = v; return std::wstring(); }},
         {L"--revision-text", [](const std::wstring& v, PackageOptions& o) { o.revisionText = v; return std::wstring(); }},
         {L"--omit-property", ParseOmitted},
         {L"--filler-bytes", ParseFillerBytes},

@@ -9,6 +9,7 @@ struct Target {
     std::wstring productCode;
     std::wstring upgradeCode;
     std::wstring oldVersion;
+    std::optional<std::wstring> newVersion;  // when this target upgrades to another version than the rest
 };
 
 struct PackageOptions {
@@ -17,6 +18,7 @@ struct PackageOptions {
     std::vector<std::wstring> obsoletes;
     std::wstring newVersion;
     std::vector<Target> targets;
+    std::optional<std::wstring> displayName;  // "DisplayName" in the MsiPatchMetadata table
     // Bytes of one extra stream, standing in for the payload cabinet a real patch carries, so
     // that packages of a real patch's size can be made; 0: no such stream.
     std::size_t fillerBytes = 0;

@@ -59,6 +59,30 @@ std::vector<std::pair<UINT, std::wstring>> SummaryTexts(const PackageOptions& op
     return texts;
 }
 
+Outcome RunQuery(MSIHANDLE database, const wchar_t* query, MSIHANDLE parameters, const std::wstring& step)
+{
+    PMSIHANDLE view;
+    if (Outcome o = CheckInstaller(MsiDatabaseOpenViewW(database, query, &view), step); o.Failed())
+        return o;
+    return CheckInstaller(MsiViewExecute(view, parameters), step);
+}
+
+// The patch's own name, where the maker and inventory tools look for it.
+Outcome AddDisplayName(MSIHANDLE database, const std::wstring& displayName)
+{
+    if (Outcome o = RunQuery(database,
+                             L"CREATE TABLE `MsiPatchMetadata` (`Company` CHAR(72), `Property` CHAR(72) NOT NULL, "
+                             L"`Value` LONGCHAR NOT NULL PRIMARY KEY `Company`, `Property`)",
+                             0, L"creating MsiPatchMetadata");
+        o.Failed())
+        return o;
+    PMSIHANDLE values = MsiCreateRecord(1);
+    MsiRecordSetStringW(values, 1, displayName.c_str());
+    return RunQuery(database,
+                    L"INSERT INTO `MsiPatchMetadata` (`Property`, `Value`) VALUES ('DisplayName', ?)",
+                    values, L"adding DisplayName");
+}
+
 // The installer makes the compound file, its empty tables and the summary; the class and
 // the transforms come afterwards through structured storage.
 Outcome WriteDatabaseWithSummary(const PackageOptions& options)
@@ -81,6 +105,9 @@ Outcome WriteDatabaseWithSummary(const PackageOptions& options)
     }
     if (Outcome o = CheckInstaller(MsiSummaryInfoPersist(summary), L"writing the summary"); o.Failed())
         return o;
+    if (options.displayName)
+        if (Outcome o = AddDisplayName(database, *options.displayName); o.Failed())
+            return o;
     return CheckInstaller(MsiDatabaseCommit(database), L"committing the package");
 }
 
@@ -88,7 +115,8 @@ std::vector<TransformStorage> Transforms(const PackageOptions& options)
 {
     std::vector<TransformStorage> transforms;
     for (std::size_t i = 0; i < options.targets.size(); ++i)
-        transforms.push_back({TransformName(i), VersionTransform(options.targets[i], options.newVersion)});
+        transforms.push_back({TransformName(i), VersionTransform(options.targets[i],
+                                                                 options.targets[i].newVersion.value_or(options.newVersion))});
     return transforms;
 }
 

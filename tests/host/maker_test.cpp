@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "maker/arguments.h"
+#include "maker/patch_checks.h"
+#include "maker/patch_transforms.h"
+#include "maker/summary_stream.h"
+#include "maker/up_to_date_version.h"
+#include "maker/version_info.h"
+
+namespace {
+
+using maker::ParseArguments;
+
+const std::wstring Product1 = L"{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C1A01}";
+const std::wstring Product2 = L"{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C1A02}";
+const std::wstring Upgrade = L"{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C1C00}";
+
+TEST(MakerArguments, FileNamesAndOptionsInAnyOrderCaseAndStyle)
+{
+    const maker::ParsedArguments parsed =
+        ParseArguments({L"/VERSION", L"12.2.0.4", L"p.msp", L"--Stub", L"s.exe", L"out.exe"});
+    ASSERT_EQ(parsed.error, L"");
+    EXPECT_EQ(parsed.arguments.package, L"p.msp");
+    EXPECT_EQ(parsed.arguments.output, L"out.exe");
+    EXPECT_EQ(parsed.arguments.version, L"12.2.0.4");
+    EXPECT_EQ(parsed.arguments.stub, L"s.exe");
+    const maker::ParsedArguments plain = ParseArguments({L"p.msp", L"out.exe", L"-version", L"1.0"});
+    EXPECT_EQ(plain.error, L"");
+    EXPECT_EQ(plain.arguments.version, L"1.0");
+    EXPECT_EQ(plain.arguments.stub, std::nullopt);
+}
+
+TEST(MakerArguments, UnusableCommandLinesAreRefused)
+{
+    const std::vector<std::vector<std::wstring>> refused{
+        {},
+        {L"p.msp"},
+        {L"p.msp", L"out.exe", L"third.exe"},
+        {L"p.msp", L"out.exe", L"/versions", L"1.0"},
+        {L"p.msp", L"out.exe", L"/version"},
+        {L"p.msp", L"out.exe", L"/stub", L""},
+        {L"p.msp", L"out.exe", L"/version", L"1.0\r\n"},
+        {L"p.msp", L"out.exe", L"/version", L"1.0", L"/version", L"1.0"},
+    };
+    for (const auto& words : refused)
+        EXPECT_NE(ParseArguments(words).error, L"") << ::testing::PrintToString(words.size());
+}
+
+TEST(TransformProducts, VersionsComeFromTheTransformSummary)
+{
+    const auto products = maker::ParseTransformProducts(Product1 + L"12.2.0.3;" + Product1 + L"12.2.0.4;" + Upgrade);
+    ASSERT_TRUE(products);
+    EXPECT_EQ(products->targetProductCode, Product1);
+    EXPECT_EQ(products->targetVersion, L"12.2.0.3");
+    EXPECT_EQ(products->upgradedVersion, L"12.2.0.4");
+    EXPECT_EQ(products->upgradeCode, Upgrade);
+    for (const std::wstring& text : {std::wstring(), Product1 + L";" + Product1 + L"1.0;" + Upgrade,
+                                     Product1 + L"1.0;" + Product1 + L"1.1", Product1 + L"1.0;{bad}1.1;" + Upgrade,
+                                     Product1 + L"1.0;" + Product1 + L"1.1;" + Upgrade + L"x"})
+        EXPECT_FALSE(maker::ParseTransformProducts(text));
+    EXPECT_EQ(maker::ListedTransforms(L":T1;:#T1;:T2;;x"), (std::vector<std::wstring>{L"T1", L"#T1", L"T2"}));
+}
+
+maker::TransformProducts Upgrades(const std::wstring& product, const std::wstring& from, const std::wstring& to)
+{
+    return {product, from, product, to, Upgrade};
+}
+
+TEST(UpToDateVersion, TheVersionAllTargetsUpgradeToIsTaken)
+{
+    const auto decision = maker::DecideUpToDateVersion(
+        {Upgrades(Product1, L"12.2.0.3", L"12.2.0.4"), Upgrades(Product2, L"12.1", L"12.2.0.4")}, std::nullopt);
+    EXPECT_EQ(decision.version, L"12.2.0.4");
+    EXPECT_FALSE(decision.fromOption);
+    EXPECT_EQ(decision.refusal, L"");
+    EXPECT_EQ(decision.warning, L"");
+}
+
+TEST(UpToDateVersion, WithoutAVersionToTrustTheMakerRefusesUnlessGivenOne)
+{
+    const std::vector<std::vector<maker::TransformProducts>> untrusted{
+        {},
+        {Upgrades(Product1, L"12.2.0.3", L"12.2.0.4"), Upgrades(Product2, L"12.2.0.3", L"12.2.0.5")},
+        {Upgrades(Product1, L"12.2.0.4", L"12.2.0.4")},
+    };
+    for (const auto& products : untrusted) {
+        const auto refused = maker::DecideUpToDateVersion(products, std::nullopt);
+        EXPECT_EQ(refused.version, L"");
+        EXPECT_NE(refused.refusal, L"");
+        const auto given = maker::DecideUpToDateVersion(products, L"12.2.0.9");
+        EXPECT_EQ(given.version, L"12.2.0.9");
+        EXPECT_TRUE(given.fromOption);
+        EXPECT_EQ(given.refusal, L"");
+        EXPECT_EQ(given.warning.empty(), products.empty());
+    }
+    EXPECT_NE(maker::DecideUpToDateVersion(untrusted[1], std::nullopt).refusal.find(L"12.2.0.5"), std::wstring::npos);
+}
+
+TEST(UpToDateVersion, AGivenVersionWarnsOnlyWhenThePatchSaysOtherwise)
+{
+    const std::vector<maker::TransformProducts> products{Upgrades(Product1, L"12.2.0.3", L"12.2.0.4")};
+    EXPECT_EQ(maker::DecideUpToDateVersion(products, L"12.2.0.4").warning, L"");
+    const auto differing = maker::DecideUpToDateVersion(products, L"12.2.0.5");
+    EXPECT_EQ(differing.version, L"12.2.0.5");
+    EXPECT_NE(differing.warning.find(L"12.2.0.4"), std::wstring::npos);
+}
+
+TEST(PatchChecks, ProductDatabasesTransformsAndBrokenSummariesAreNamed)
+{
+    EXPECT_EQ(maker::WhyNotAPatchClass(L"{000c1086-0000-0000-c000-000000000046}"), L"");
+    EXPECT_NE(maker::WhyNotAPatchClass(maker::DatabaseClass).find(L".msi"), std::wstring::npos);
+    EXPECT_NE(maker::WhyNotAPatchClass(maker::TransformClass).find(L".mst"), std::wstring::npos);
+    EXPECT_NE(maker::WhyNotAPatchClass(L"{00000000-0000-0000-0000-000000000000}"), L"");
+    EXPECT_EQ(maker::WhyNotAPatchSummary(Product1, Product2 + Product1), L"");
+    EXPECT_NE(maker::WhyNotAPatchSummary(L"", Product2), L"");
+    EXPECT_NE(maker::WhyNotAPatchSummary(Product1, L"x" + Product2), L"");
+    EXPECT_EQ(maker::TargetProductCodes(Product1 + L";" + Product2 + L";;" + Product1),
+              (std::vector<std::wstring>{Product1, Product2}));
+}
+
+// A summary stream laid out as the installer writes one: a codepage and one text property.
+std::vector<std::byte> SummaryStreamBytes(const std::string& text)
+{
+    std::vector<std::byte> bytes;
+    const auto u16 = [&](std::uint32_t v) { for (int i = 0; i < 2; ++i) bytes.push_back(std::byte((v >> (8 * i)) & 0xFF)); };
+    const auto u32 = [&](std::uint32_t v) { u16(v & 0xFFFF); u16(v >> 16); };
+    const std::uint8_t format[16] = {0xE0, 0x85, 0x9F, 0xF2, 0xF9, 0x4F, 0x68, 0x10,
+                                     0xAB, 0x91, 0x08, 0x00, 0x2B, 0x27, 0xB3, 0xD9};
+    u16(0xFFFE), u16(0), u32(0x00020006);
+    bytes.resize(bytes.size() + 16);
+    u32(1);
+    for (const std::uint8_t b : format)
+        bytes.push_back(std::byte(b));
+    u32(48);
+    const std::uint32_t padded = static_cast<std::uint32_t>((text.size() + 1 + 3) & ~std::size_t(3));
+    u32(8 + 16 + 8 + 8 + padded), u32(2);
+    u32(1), u32(24), u32(9), u32(32);
+    u32(2), u32(1252);
+    u32(30), u32(static_cast<std::uint32_t>(text.size() + 1));
+    for (const char c : text)
+        bytes.push_back(std::byte(c));
+    bytes.resize(bytes.size() + padded - text.size());
+    return bytes;
+}
+
+TEST(SummaryStream, TextAndCodepageAreReadAndEveryCutShortStreamIsRefused)
+{
+    // 47 characters and the terminator: no padding, so every shorter stream cuts the text.
+    const std::string text = "{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C1A01}12.2.0.3;";
+    const std::vector<std::byte> stream = SummaryStreamBytes(text);
+    const auto found = maker::FindSummaryText(stream, 9);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->bytes, text);
+    EXPECT_EQ(found->codepage, 1252);
+    EXPECT_FALSE(maker::FindSummaryText(stream, 8));
+    EXPECT_FALSE(maker::FindSummaryText(stream, 1));  // the codepage is a number, not a text
+    for (std::size_t size = 0; size < stream.size(); ++size)
+        EXPECT_FALSE(maker::FindSummaryText(std::span(stream).first(size), 9)) << size;
+}
+
+TEST(VersionInfo, NumericVersionsComeFromTheLeadingNumbers)
+{
+    using Numbers = std::array<std::uint16_t, 4>;
+    EXPECT_EQ(maker::LeadingVersionNumbers(L"12.2.0.4"), (Numbers{12, 2, 0, 4}));
+    EXPECT_EQ(maker::LeadingVersionNumbers(L"12.2 SP1"), (Numbers{12, 2, 0, 0}));
+    EXPECT_EQ(maker::LeadingVersionNumbers(L"1.2.3.4.5"), (Numbers{1, 2, 3, 4}));
+    EXPECT_EQ(maker::LeadingVersionNumbers(L"7.65536.1"), (Numbers{7, 0, 0, 0}));
+    EXPECT_EQ(maker::LeadingVersionNumbers(L"v2"), (Numbers{0, 0, 0, 0}));
+}
+
+TEST(VersionInfo, TheBlockStatesItsLengthAndCarriesTheFixedVersion)
+{
+    const std::vector<std::byte> block = maker::BuildVersionInfo({L"12.2.0.4", L"Hotfix \u00E9", L"hotfix.exe"});
+    ASSERT_GT(block.size(), 92u);
+    const auto u32 = [&](std::size_t at) { std::uint32_t v; std::memcpy(&v, block.data() + at, 4); return v; };
+    EXPECT_EQ(u32(0) & 0xFFFF, block.size());
+    EXPECT_EQ(u32(40), 0xFEEF04BDu);
+    EXPECT_EQ(u32(48), 0x000C0002u);  // 12.2
+    EXPECT_EQ(u32(52), 0x00000004u);  // 0.4
+}
+
+}  // namespace

@@ -1,0 +1,138 @@
+"""svcpack-make.exe under Wine: it makes a wrapper from the stub and a patch, with the version
+taken from the patch and a VERSIONINFO that Windows reads back; it refuses patches whose
+version it cannot trust unless /version is given; and every bad input is one line on stderr,
+its own exit code, and no output file. The maker changes no installer state, so all cases share
+one prefix."""
+import shutil
+import subprocess
+
+import pytest
+
+import harness
+import pe
+import products
+
+MAKER = harness.BUILD / "svcpack-make.exe"
+DEMO_TARGETS = [f"{{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C1A0{i}}}" for i in range(1, 5)]
+DEMO_PATCH_CODE = "{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C1B01}"
+UPGRADE = "{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C3000}"
+PRODUCT_A = "{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C3001}"
+PRODUCT_B = "{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C3002}"
+PATCH = "{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C3101}"
+MADE, USAGE, UNREADABLE, NOT_A_PATCH, VERSION_NEEDED, NOT_WRITTEN = 0, 2, 3, 4, 5, 6
+
+
+@pytest.fixture(scope="module")
+def prefix():
+    if not harness.BASE_PREFIX.exists():
+        harness.make_base_prefix()
+    clone = harness.Prefix.clone("maker")
+    yield clone
+    clone.remove()
+
+
+@pytest.fixture(scope="module")
+def tools(tmp_path_factory):
+    """The maker with a stub beside it, copied so that a faulty refusal cannot harm the build."""
+    folder = tmp_path_factory.mktemp("tools")
+    shutil.copy(MAKER, folder)
+    shutil.copy(harness.STUB, folder)
+    return folder
+
+
+def make(prefix, tools, *args):
+    proc = subprocess.run([harness.WINE, str(tools / MAKER.name), *map(str, args)], env=prefix.env,
+                          capture_output=True, timeout=120)
+    return proc.returncode, proc.stdout.decode("utf-8"), proc.stderr.decode("utf-8")
+
+
+def version_info(prefix, path, name):
+    return products.query(prefix, "versioninfo", harness.windows_path(path), name)
+
+
+def test_the_demo_patch_makes_a_wrapper_that_carries_it_and_says_what_it_is(prefix, tools, tmp_path):
+    out = tmp_path / "Hotfix 12.2.0.4.exe"
+    code, stdout, stderr = make(prefix, tools, harness.windows_path(harness.DEMO_PACKAGE), harness.windows_path(out))
+    assert (code, stderr) == (MADE, "")
+    assert stdout.splitlines() == ["Target products: 4", *(f"  {c}" for c in DEMO_TARGETS),
+                                   f"Patch code: {DEMO_PATCH_CODE}",
+                                   "Up-to-date version: 12.2.0.4 (from the patch)",
+                                   f"Wrote {harness.windows_path(out)} ({out.stat().st_size} bytes)"]
+    assert sorted(p.name for p in tmp_path.iterdir()) == [out.name]  # no temporary file left behind
+    resources = pe.read(out).resources
+    assert resources[("MSP", "IDR_MSP", 0)] == harness.DEMO_PACKAGE.read_bytes()
+    assert resources[("MSPVERSION", "IDR_MSPVERSION", 0)] == "12.2.0.4".encode("utf-16-le")
+    assert version_info(prefix, out, "fixed") == "12.2.0.4 12.2.0.4"
+    assert [version_info(prefix, out, n) for n in ("FileVersion", "ProductVersion", "FileDescription",
+                                                   "OriginalFilename")] == \
+        ["12.2.0.4", "12.2.0.4", "Service pack", out.name]
+
+
+@pytest.mark.parametrize("targets, patch_says", [
+    ([(PRODUCT_A, UPGRADE, "12.2.0.3"), (PRODUCT_B, UPGRADE, "12.2.0.3", "12.2.0.5")], "12.2.0.4, 12.2.0.5"),
+    ([(PRODUCT_A, UPGRADE, "12.2.0.4")], "12.2.0.4"),
+], ids=["targets_disagree", "version_unchanged"])
+def test_a_patch_without_a_version_to_trust_needs_version(prefix, tools, tmp_path, targets, patch_says):
+    msp = products.build_patch(tmp_path / "p.msp", PATCH, targets, "12.2.0.4", prefix=prefix)
+    out = tmp_path / "w.exe"
+    code, stdout, stderr = make(prefix, tools, harness.windows_path(msp), harness.windows_path(out))
+    assert code == VERSION_NEEDED and stdout == ""
+    assert stderr.count("\n") == 1 and harness.windows_path(msp) in stderr and "/version" in stderr
+    assert not out.exists()
+
+    code, stdout, stderr = make(prefix, tools, harness.windows_path(msp), harness.windows_path(out), "-Version", "12.3")
+    assert code == MADE
+    assert stderr == f"svcpack-make: warning: the patch upgrades its targets to {patch_says}; using /version 12.3\n"
+    assert "Up-to-date version: 12.3 (from /version)" in stdout
+    assert pe.read(out).resources[("MSPVERSION", "IDR_MSPVERSION", 0)] == "12.3".encode("utf-16-le")
+    assert version_info(prefix, out, "fixed") == "12.3.0.0 12.3.0.0"
+
+
+def test_the_patch_display_name_describes_the_wrapper(prefix, tools, tmp_path):
+    name = "Korvanta Büro Hotfix 4"
+    msp = products.build_patch(tmp_path / "p.msp", PATCH, [(PRODUCT_A, UPGRADE, "12.2.0.3")], "12.2.0.4",
+                               display_name=name, prefix=prefix)
+    out = tmp_path / "w.exe"
+    code, _, stderr = make(prefix, tools, "/VERSION", "12.2.0.4", harness.windows_path(msp), harness.windows_path(out))
+    assert (code, stderr) == (MADE, "")  # the given version is the patch's own: no warning
+    assert version_info(prefix, out, "FileDescription") == name
+
+
+@pytest.fixture(scope="module")
+def bad_inputs(tmp_path_factory, prefix, tools):
+    folder = tmp_path_factory.mktemp("bad")
+    products.build_product(folder, PRODUCT_A, "Korvanta Prüfer", "12.2.0.3", UPGRADE)
+    (folder / "product.msi").write_bytes(next(folder.glob("*.msi")).read_bytes())
+    (folder / "truncated.msp").write_bytes(harness.DEMO_PACKAGE.read_bytes()[:4096])
+    (folder / "notes.txt").write_text("This is not a patch package.\r\n")
+    demo = harness.windows_path(harness.DEMO_PACKAGE)
+    out = folder / "out.exe"
+    return folder, {
+        "missing_file": ([harness.windows_path(folder / "missing.msp"), harness.windows_path(out)], UNREADABLE,
+                         "missing.msp", out),
+        "product_database": ([harness.windows_path(folder / "product.msi"), harness.windows_path(out)], NOT_A_PATCH,
+                             ".msi", out),
+        "truncated_package": ([harness.windows_path(folder / "truncated.msp"), harness.windows_path(out)],
+                              NOT_A_PATCH, "truncated.msp", out),
+        "text_file": ([harness.windows_path(folder / "notes.txt"), harness.windows_path(out)], NOT_A_PATCH,
+                      "notes.txt", out),
+        "output_in_missing_folder": ([demo, harness.windows_path(folder / "nowhere" / "out.exe")], NOT_WRITTEN,
+                                     "nowhere", folder / "nowhere" / "out.exe"),
+        "output_is_the_stub": ([demo, harness.windows_path(tools / "SVCPACK.EXE")], USAGE, "stub",
+                               None),
+    }
+
+
+@pytest.mark.parametrize("case", ["missing_file", "product_database", "truncated_package", "text_file",
+                                  "output_in_missing_folder", "output_is_the_stub"])
+def test_bad_input_is_one_line_an_exit_code_and_no_output(prefix, tools, bad_inputs, case):
+    folder, cases = bad_inputs
+    args, expected_code, named, out = cases[case]
+    before = sorted(folder.rglob("*"))
+    stub = (tools / harness.STUB.name).read_bytes()
+    code, stdout, stderr = make(prefix, tools, *args)
+    assert code == expected_code
+    assert stdout == "" and stderr.startswith("svcpack-make: ") and stderr.count("\n") == 1
+    assert named in stderr
+    assert sorted(folder.rglob("*")) == before and (out is None or not out.exists())
+    assert (tools / harness.STUB.name).read_bytes() == stub
