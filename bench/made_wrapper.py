@@ -1,5 +1,6 @@
 """What a wrapper made from the stub must carry: the package, byte for byte, and its up-to-date
 version, each in the resource the wrapper reads at run time."""
+import project  # noqa: F401  (puts the harness on the path)
 import pe
 import trials
 
