@@ -113,22 +113,22 @@ def _time_bound(load_ratio, samples, package_bytes):
     text = (f"Bound: the start alone ({report.seconds(load)}, {report.ratio(load_ratio)} Wine's copy) "
             f"{'is' if load_ratio <= GOAL_RATIO else 'is not'} within the goal; the write of the resource "
             f"takes {report.seconds(write)} beyond it, where Wine's copy needs {report.seconds(copy)} beyond "
-            "starting cmd. The wrapper makes one WriteFile of the whole resource, straight from the "
-            "mapped image. Done natively, the same single write from a mapping of the same bytes takes "
-            f"{report.seconds(samples.median(NATIVE_MAPPED))} ({report.ratio(samples.ratio(NATIVE_MAPPED, NATIVE_COPY))} "
-            "cp): taking the bytes from a file mapping, page faults and all, costs more than copying them "
-            "through a small buffer even without Wine. On top of that, Wine's NtWriteFile first reads a "
-            "byte of every page of the buffer to check it (a profile of the run shows that loop in "
-            "ntdll.so), faulting the 256 MiB of the image into the process page by page before the "
-            "kernel copies them.")
+            "starting cmd. The wrapper makes one WriteFile of the whole resource, straight from the image.")
     if _image_resident(samples, package_bytes):
-        text += (f" The refused run's peak resident size, {report.mib(_peak(samples, LOAD_ONLY))}, shows "
-                 "Wine bringing the whole image into the process before the wrapper touches it: Wine's "
-                 "loader maps a section from the file only when the section starts on a page boundary "
-                 "in the file, and the stub's .rsrc, which the maker's resource update keeps where it "
-                 "is, starts mid-page, so the loader reads the whole section in (strace of the run "
-                 "shows one pread64 of all of it).")
-    return text
+        return text + (
+            f" The refused run's peak resident size, {report.mib(_peak(samples, LOAD_ONLY))}, shows Wine "
+            "bringing the whole image into the process before the wrapper touches it: Wine's loader maps "
+            "a section from the file only when the section starts on a page boundary in the file, and the "
+            "stub's .rsrc, which the maker's resource update keeps where it is, starts mid-page, so the "
+            "loader reads the whole section in at start (strace of the run shows one pread64 of all of it).")
+    return text + (
+        " Done natively, the same single write from a mapping of the same bytes takes "
+        f"{report.seconds(samples.median(NATIVE_MAPPED))} ({report.ratio(samples.ratio(NATIVE_MAPPED, NATIVE_COPY))} "
+        "cp): taking the bytes from a file mapping, page faults and all, costs more than copying them "
+        "through a small buffer even without Wine. On top of that, Wine's NtWriteFile first reads a "
+        "byte of every page of the buffer to check it (a profile of the run shows that loop in "
+        "ntdll.so), faulting the 256 MiB of the image into the process page by page before the "
+        "kernel copies them.")
 
 
 def _peak(samples, name):
@@ -177,7 +177,7 @@ def _memory_bound(samples, package_bytes):
             f"already peaks at {report.mib(baseline)}: that much is Wine's own share of a process, "
             f"{'more' if baseline > MEMORY_ALLOWANCE else 'less'} than the 16 MiB allowance. Less that "
             f"share, the 256 MiB run holds package + {report.mib(_peak(samples, WRAPPER_RUN) - baseline - package_bytes)}: "
-            "the resource's pages, mapped from the file, and no second copy.")
+            "the resource's pages and no second copy.")
     if _image_resident(samples, package_bytes):
         text += (f" With the 256 MiB image the process holds package + "
                  f"{report.mib(_peak(samples, LOAD_ONLY) - package_bytes)} before writing a byte.")

@@ -36,9 +36,13 @@ def main():
     outcomes = [binary_size.measure(), *extraction.measure(), making.measure(), end_to_end.measure(),
                 scaling.measure()]
     minutes = (time.monotonic() - started) / 60
-    facts += [("load average (1, 5, 15 min) at start", load_before),
-              ("load average at end", machine.load_average()),
+    load_after = machine.load_average()
+    facts += [("load average (1, 5, 15 min) at start", machine.shown(load_before)),
+              ("load average at end", machine.shown(load_after)),
               ("bench duration", f"{minutes:.1f} min")]
+    note = machine.shared_machine_note(load_before, load_after)
+    if note:
+        facts.append(("load", note))
     print()
     print(report.table(outcomes))
     print()
