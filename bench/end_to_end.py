@@ -12,7 +12,7 @@ import project
 import demo_products as demo
 import harness
 import installed
-import pe
+import made_wrapper
 import report
 import trials
 import wine_session
@@ -49,12 +49,6 @@ def _variant(name, prepared_prefix, products_installed):
                 prefix.remove()
         return trials.Trial([harness.WINE, *_arguments(name, prefix)], prefix.env, finish)
     return trials.Variant(name, prepare)
-
-
-def _check_same_package():
-    carried = [data for key, data in pe.read(harness.WRAPPER).resources.items() if key[:2] == ("MSP", "IDR_MSP")]
-    trials.expect(carried == [project.DEMO_PACKAGE.read_bytes()],
-                  f"{harness.WRAPPER} does not carry {project.DEMO_PACKAGE}")
 
 
 def _scenario(label, products_installed):
@@ -94,7 +88,7 @@ def _bound(label, samples, one_product):
 
 
 def measure():
-    _check_same_package()
+    made_wrapper.check(harness.WRAPPER, project.DEMO_PACKAGE, harness.DEMO_VERSION)
     outcomes = [(label, *_scenario(label, products_installed)) for label, products_installed in SCENARIOS]
     met = all(scenario_met for _, scenario_met, _, _ in outcomes)
     rounds = outcomes[0][3].rounds
@@ -102,9 +96,10 @@ def measure():
         "Under Wine, one `msiexec /p demo.msp /qn` patched every installed product the patch "
         "lists (one or four), as one wrapper run does: after every timed run each installed "
         "product reported 12.2.0.4, or the bench stops. So one run of each is the same work.",
-        "The wrapper (build/win64/svcpack.exe, carrying resources/demo.msp, which msiexec is "
-        "given) also extracts its package and writes a verbose log per product; the /l*v rows "
-        "give msiexec a verbose log too. The goal is judged against plain /qn.",
+        f"The wrapper ({harness.WRAPPER.relative_to(project.ROOT)}, the x86_64 stub carrying "
+        "resources/demo.msp, which msiexec is given) also extracts its package and writes a verbose "
+        "log per product; the /l*v rows give msiexec a verbose log too. The goal is judged against "
+        "plain /qn.",
         f"Each run in a fresh copy (harness.Prefix.clone) of a prefix prepared once with the "
         f"products at {demo.OLD_VERSION}, its wineserver and services started before the clock; "
         f"wall time of the Wine process; medians of {rounds} interleaved rounds, ratios the "

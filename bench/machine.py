@@ -28,7 +28,24 @@ def _wine_version():
 
 
 def load_average():
-    return "{:.2f} {:.2f} {:.2f}".format(*os.getloadavg())
+    """The 1, 5 and 15 minute load averages."""
+    return os.getloadavg()
+
+
+def shown(load):
+    return "{:.2f} {:.2f} {:.2f}".format(*load)
+
+
+def shared_machine_note(load_before, load_after):
+    """What RESULTS.md says when other work ran beside the bench, or None. Before the bench
+    starts, the load is all other work; during it, the bench keeps about one core busy itself."""
+    cores = len(os.sched_getaffinity(0))
+    if load_before[0] < 1 and load_after[0] < cores + 1:
+        return None
+    return (f"other work shared the {cores} cores: the 1-minute load was {load_before[0]:.2f} before the "
+            f"bench began and {load_after[0]:.2f} at its end. Absolute times are longer than on an idle "
+            "machine; ratios, taken round by round against references run in the same rounds, less so, "
+            "but they are noisier")
 
 
 def describe():

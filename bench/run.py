@@ -1,4 +1,4 @@
-"""make bench: measures the wrapper against its goals, prints the table and writes it, with the
+"""make bench: measures the wrapper and the maker against their goals, prints the table and writes it, with the
 machine and the date, into bench/RESULTS.md. Nothing here is a test; the figures vary with the
 machine and with whatever else runs on it, which is why every figure is a ratio to a reference
 timed in the same rounds."""
@@ -10,6 +10,7 @@ import binary_size
 import end_to_end
 import extraction
 import machine
+import making
 import report
 import scaling
 import trials
@@ -32,11 +33,16 @@ def main():
     facts = machine.describe()
     print("bench: making the base prefix", flush=True)
     wine_session.make_base()
-    outcomes = [binary_size.measure(), *extraction.measure(), end_to_end.measure(), scaling.measure()]
+    outcomes = [binary_size.measure(), *extraction.measure(), making.measure(), end_to_end.measure(),
+                scaling.measure()]
     minutes = (time.monotonic() - started) / 60
-    facts += [("load average (1, 5, 15 min) at start", load_before),
-              ("load average at end", machine.load_average()),
+    load_after = machine.load_average()
+    facts += [("load average (1, 5, 15 min) at start", machine.shown(load_before)),
+              ("load average at end", machine.shown(load_after)),
               ("bench duration", f"{minutes:.1f} min")]
+    note = machine.shared_machine_note(load_before, load_after)
+    if note:
+        facts.append(("load", note))
     print()
     print(report.table(outcomes))
     print()

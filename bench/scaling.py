@@ -102,8 +102,8 @@ def measure():
     rows.append(report.Row("5 scaling", "one installed product's queries (10 codes)", report.milliseconds(one_more)))
     notes = [
         "Each list is a patch built by patchbuilder with that target list (summary property 7) and "
-        "carried by a copy of build/win64/svcpack.exe (harness.rewrap); the codes are made up, the "
-        "installed product's code is the last of its list.",
+        f"carried by a copy of {harness.WRAPPER.relative_to(project.ROOT)} with its package replaced "
+        "(harness.rewrap); the codes are made up, the installed product's code is the last of its list.",
         f"Cost per code: the time of a run minus the 10-code run of the same round, divided by the "
         f"codes added (90 or 990); medians of {samples.rounds} interleaved rounds of wall time of the "
         "whole Wine process, so the fixed start is subtracted out.",

@@ -1,6 +1,7 @@
 """Timed runs of commands, interleaved round by round with the commands they are compared to,
 so that a slow spell of the machine falls on both sides of a ratio alike."""
 import dataclasses
+import os
 import pathlib
 import statistics
 import subprocess
@@ -46,6 +47,22 @@ class Failed(RuntimeError):
 def expect(condition, message):
     if not condition:
         raise Failed(message)
+
+
+def writing(name, command, env, destination, exit_code, size):
+    """A variant that must end with `exit_code` and leave `size` bytes at `destination` (None:
+    no file there). The destination is deleted and the disk synced before each run, so that no
+    run finds the previous one's writes still pending or its file already in place."""
+    def finish(sample):
+        expect(sample.exit_code == exit_code, f"{name}: exit code {sample.exit_code}, not {exit_code}")
+        written = destination.stat().st_size if destination.exists() else None
+        expect(written == size, f"{name}: wrote {written} bytes, not {size}")
+
+    def prepare():
+        destination.unlink(missing_ok=True)
+        os.sync()
+        return Trial(command, env, finish)
+    return Variant(name, prepare)
 
 
 def run_once(trial):

@@ -134,7 +134,8 @@ def query(prefix, *args):
 
 
 def build_patch(out, patch_code, targets, new_version="12.2.0.4", obsoletes=(), targets_text=None,
-                revision_text=None, omit_property=None, not_a_package=False, display_name=None, *, prefix):
+                revision_text=None, omit_property=None, not_a_package=False, display_name=None, filler_bytes=0,
+                *, prefix):
     """Writes a patch package with patchbuilder.exe (run in `prefix`) and returns its path.
 
     targets: (product code, upgrade code, old version) for each target product, or with a fourth
@@ -143,12 +144,13 @@ def build_patch(out, patch_code, targets, new_version="12.2.0.4", obsoletes=(), 
     omit_property: 7, 9 or several of them, left out of the summary.
     not_a_package: a file that is not a package at all.
     display_name: the "DisplayName" in the patch's MsiPatchMetadata table.
+    filler_bytes: the size of a stream that stands in for a real patch's payload cabinet.
     """
     out = pathlib.Path(out)
     out.parent.mkdir(parents=True, exist_ok=True)
     proc = prefix.wine([PATCHBUILDER, *patchbuilder_args(
         out, patch_code, targets, new_version, obsoletes, targets_text, revision_text,
-        omit_property, not_a_package, display_name)], check=False)
+        omit_property, not_a_package, display_name, filler_bytes)], check=False)
     if proc.returncode != 0 or not out.is_file():
         raise AssertionError(f"patchbuilder failed ({proc.returncode}): {proc.stderr[-2000:]}")
     return out
@@ -156,7 +158,7 @@ def build_patch(out, patch_code, targets, new_version="12.2.0.4", obsoletes=(), 
 
 def patchbuilder_args(out, patch_code, targets, new_version="12.2.0.4", obsoletes=(),
                       targets_text=None, revision_text=None, omit_property=None,
-                      not_a_package=False, display_name=None):
+                      not_a_package=False, display_name=None, filler_bytes=0):
     """The patchbuilder.exe command line (after the program) for these settings."""
     if not_a_package:
         return ["--out", harness.windows_path(out), "--not-a-package"]
@@ -178,4 +180,6 @@ def patchbuilder_args(out, patch_code, targets, new_version="12.2.0.4", obsolete
     omitted = [] if omit_property is None else [omit_property] if isinstance(omit_property, int) else omit_property
     for property_id in omitted:
         args += ["--omit-property", str(property_id)]
+    if filler_bytes:
+        args += ["--filler-bytes", str(filler_bytes)]
     return args

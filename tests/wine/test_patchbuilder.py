@@ -75,6 +75,17 @@ def test_patch_with_two_targets_patches_both_and_no_other(prefix, tmp_path):
     assert products.query(prefix, "patchstate", PATCH, PRODUCT_C) == f"error {UNKNOWN_PATCH}"
 
 
+def test_filler_stream_has_the_size_asked_and_the_package_stays_a_patch(shared_prefix, tmp_path):
+    size = 1_000_003  # not a whole number of sectors
+    msp = products.build_patch(tmp_path / "patch.msp", PATCH, [target(PRODUCT_A)], NEW, filler_bytes=size,
+                               prefix=shared_prefix)
+    filler = subprocess.run(["msiinfo", "extract", str(msp), "Filler"], capture_output=True, check=True).stdout
+    assert len(filler) == size
+    assert len(set(filler[:4096])) > 200  # no run of one byte value
+    assert summary(shared_prefix, msp, 8) == ":T1"
+    assert summary(shared_prefix, msp, 7) == PRODUCT_A
+
+
 def test_default_summary_lists_targets_transforms_and_codes(shared_prefix, tmp_path):
     msp = products.build_patch(tmp_path / "patch.msp", PATCH, [target(PRODUCT_A), target(PRODUCT_B)], NEW,
                                obsoletes=[OBSOLETED], prefix=shared_prefix)
@@ -134,8 +145,10 @@ def test_not_a_package_is_no_compound_file(shared_prefix, tmp_path):
     ["--out", "x.msp", "--patch-code", PATCH, "--new-version", NEW, "--target", f"{PRODUCT_A},{OLD}"],
     ["--out", "x.msp", "--patch-code", PATCH, "--new-version", NEW, "--target", f"{PRODUCT_A},{UPGRADE},{OLD}",
      "--omit-property", "8"],
+    ["--out", "x.msp", "--patch-code", PATCH, "--new-version", NEW, "--target", f"{PRODUCT_A},{UPGRADE},{OLD}",
+     "--filler-bytes", "2147483648"],
     ["--out", "x.msp", "--frobnicate"],
-], ids=["nothing", "no-target", "bad-guid", "short-target", "omit-8", "unknown-option"])
+], ids=["nothing", "no-target", "bad-guid", "short-target", "omit-8", "filler-2-GiB", "unknown-option"])
 def test_bad_usage_exits_with_2_and_says_why(shared_prefix, tmp_path, args):
     proc = shared_prefix.wine([products.PATCHBUILDER, *args], cwd=tmp_path, check=False)
     assert proc.returncode == BAD_USAGE

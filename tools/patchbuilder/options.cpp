@@ -4,6 +4,8 @@
 #include <objbase.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cwchar>
 #include <cwctype>
 #include <functional>
 #include <map>
@@ -15,7 +17,7 @@ const wchar_t* const Usage =
     L"                    --new-version <a.b.c.d> --target {PRODUCT},{UPGRADE},<old version>[,<new version>]...\n"
     L"                    [--display-name <text>]\n"
     L"                    [--targets-text <text> | --targets-file <UTF-8 file>] [--revision-text <text>]\n"
-    L"                    [--omit-property 7|9]...\n"
+    L"                    [--omit-property 7|9]... [--filler-bytes <n>]\n"
     L"       patchbuilder --out <file> --not-a-package\n";
 
 namespace {
@@ -92,6 +94,19 @@ std::wstring ReadTargetsFile(const std::wstring& path, PackageOptions& options)
     return {};
 }
 
+// Below 2 GiB: a compound file with 512-byte sectors cannot hold more.
+std::wstring ParseFillerBytes(const std::wstring& text, PackageOptions& options)
+{
+    constexpr unsigned long long Limit = 0x7FFFFFFF;
+    wchar_t* end = nullptr;
+    errno = 0;
+    const unsigned long long bytes = std::wcstoull(text.c_str(), &end, 10);
+    if (text.empty() || !std::iswdigit(text[0]) || *end != L'\0' || errno == ERANGE || bytes > Limit)
+        return L"--filler-bytes wants a number of bytes below 2 GiB, not \"" + text + L"\"";
+    options.fillerBytes = static_cast<std::size_t>(bytes);
+    return {};
+}
+
 using ValueHandler = std::function<std::wstring(const std::wstring& value, PackageOptions&)>;
 
 const std::map<std::wstring, ValueHandler>& ValueOptions()
@@ -116,6 +131,7 @@ const std::map<std::wstring, ValueHandler>& ValueOptions()
         {L"--display-name", [](const std::wstring& v, PackageOptions& o) { o.displayName = v; return std::wstring(); }},
         {L"--revision-text", [](const std::wstring& v, PackageOptions& o) { o.revisionText = v; return std::wstring(); }},
         {L"--omit-property", ParseOmitted},
+        {L"--filler-bytes", ParseFillerBytes},
     };
     return handlers;
 }

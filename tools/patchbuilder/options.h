@@ -1,5 +1,6 @@
 #pragma once
 // What the command line asks the builder to write.
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +19,9 @@ struct PackageOptions {
     std::wstring newVersion;
     std::vector<Target> targets;
     std::optional<std::wstring> displayName;  // "DisplayName" in the MsiPatchMetadata table
+    // Bytes of one extra stream, standing in for the payload cabinet a real patch carries, so
+    // that packages of a real patch's size can be made; 0: no such stream.
+    std::size_t fillerBytes = 0;
     // Odd packages for tests: exact texts instead of the ones derived from the codes, or
     // summary properties left out, or no package at all.
     std::optional<std::wstring> targetsText;

@@ -148,5 +148,7 @@ Outcome WritePackage(const PackageOptions& options)
         return WriteNonPackage(options.outPath);
     if (Outcome o = WriteDatabaseWithSummary(options); o.Failed())
         return o;
-    return AddTransformStorages(options.outPath, Transforms(options));
+    if (Outcome o = AddTransformStorages(options.outPath, Transforms(options)); o.Failed())
+        return o;
+    return options.fillerBytes > 0 ? AddFillerStream(options.outPath, options.fillerBytes) : Outcome{};
 }

@@ -4,6 +4,8 @@
 #include <objbase.h>
 #include <wrl/client.h>
 
+#include <cstdint>
+
 using Microsoft::WRL::ComPtr;
 
 namespace {
@@ -44,6 +46,21 @@ Outcome WriteTransform(IStorage& root, const TransformStorage& storage)
     return CheckHresult(created->Commit(STGC_DEFAULT), L"committing " + storage.name);
 }
 
+// A payload cabinet holds compressed data, which looks random; so does the filler, in case
+// anything on the way treats runs of zeros specially.
+Bytes FillerBytes(std::size_t size)
+{
+    Bytes bytes(size);
+    std::uint32_t state = 0x2545F491;
+    for (std::uint8_t& byte : bytes) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        byte = static_cast<std::uint8_t>(state);
+    }
+    return bytes;
+}
+
 }  // namespace
 
 Outcome AddTransformStorages(const std::wstring& path, const std::vector<TransformStorage>& transforms)
@@ -60,4 +77,17 @@ Outcome AddTransformStorages(const std::wstring& path, const std::vector<Transfo
         if (Outcome o = WriteTransform(*root.Get(), transform); o.Failed())
             return o;
     return CheckHresult(root->Commit(STGC_DEFAULT), L"committing the package");
+}
+
+Outcome AddFillerStream(const std::wstring& path, std::size_t bytes)
+{
+    // Written straight to the file: in transacted mode Wine's storage takes three times as
+    // long over hundreds of megabytes.
+    ComPtr<IStorage> root;
+    const DWORD mode = STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DIRECT;
+    if (Outcome o = CheckHresult(StgOpenStorage(path.c_str(), nullptr, mode, nullptr, 0, &root),
+                                 L"opening the package to add the filler");
+        o.Failed())
+        return o;
+    return WriteStream(*root.Get(), {L"Filler", FillerBytes(bytes)});
 }
