@@ -13,8 +13,9 @@ import harness  # noqa: E402
 
 @pytest.fixture
 def prefix(request):
-    """A private copy of the base prefix for this test, removed afterwards."""
-    name = re.sub(r"[^\w]+", "_", request.node.name)[:80]
+    """A private copy of the base prefix for this test, removed afterwards. Test files run in
+    parallel, so the copy is named after the file too."""
+    name = re.sub(r"[^\w]+", "_", f"{request.module.__name__}_{request.node.name}")[:100]
     clone = harness.Prefix.clone(name)
     yield clone
     clone.remove()

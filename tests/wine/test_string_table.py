@@ -6,7 +6,7 @@ import pytest
 
 import harness
 import pe
-from test_structure import WIN32
+from test_structure import WIN32_BUILD
 
 IDS = [300, 301, 302, 306, 307, 308, 309, 310, 311, 312, 313, 320]
 LANGUAGES = {1028: "zh-TW", 1029: "cs", 1031: "de", 1033: "en", 1034: "es", 1036: "fr", 1038: "hu",
@@ -48,7 +48,7 @@ def placeholders(text):
 
 @pytest.fixture(scope="module", params=["win32", "win64"])
 def tables(request):
-    return pe.read(WIN32 if request.param == "win32" else harness.WRAPPER).string_tables()
+    return pe.read(WIN32_BUILD / "svcpack.exe" if request.param == "win32" else harness.WRAPPER).string_tables()
 
 
 def test_every_language_holds_exactly_its_ids(tables):
