@@ -19,7 +19,7 @@ std::optional<std::wstring> TemporaryDirectory();
 // so that nothing that appears under the name first is ever written into.
 bool ExtractPatchPackage(HMODULE module, std::wstring& packagePath);
 
-// The "IDR_MSPVERSION" resource of `module`; no value when it is missing (last error 1814) or
+// The "IDR_MSPVERSION" resource of `module`; no value when it is missing (last error 1813 or 1814) or
 // is no usable version (last error 13).
 std::optional<std::wstring> EmbeddedUpToDateVersion(HMODULE module);
 

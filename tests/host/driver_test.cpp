@@ -78,7 +78,7 @@ TEST_F(DriverTest, AWrapperWithoutItsVersionFailsAsAFailedExtraction)
     Product(First, L"Ledger");
     EXPECT_EQ(Run().exitCode, 1603u);
     ASSERT_EQ(Captions(), std::vector<std::wstring>{L"Installation Error"});
-    EXPECT_NE(platform.boxes[0].text.find(L"Error Code: 1814"), std::wstring::npos);
+    EXPECT_NE(platform.boxes[0].text.find(L"Error Code: 1813"), std::wstring::npos);
     EXPECT_TRUE(platform.files.empty());
     EXPECT_TRUE(installer.calls.empty());
 }

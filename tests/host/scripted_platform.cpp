@@ -48,7 +48,7 @@ bool ScriptedPlatform::ExtractPatchPackage(std::wstring& packagePath)
 std::optional<std::wstring> ScriptedPlatform::EmbeddedUpToDateVersion()
 {
     if (!upToDateVersion)
-        lastError = 1814;  // ERROR_RESOURCE_NAME_NOT_FOUND, as a stub answers
+        lastError = 1813;  // ERROR_RESOURCE_TYPE_NOT_FOUND, as the stub answers
     return upToDateVersion;
 }
 

@@ -12,7 +12,7 @@ import harness
 import pe
 import products
 
-MAKER = harness.BUILD / "svcpack-make.exe"
+MAKER = harness.MAKER
 DEMO_TARGETS = [f"{{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C1A0{i}}}" for i in range(1, 5)]
 DEMO_PATCH_CODE = "{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C1B01}"
 UPGRADE = "{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C3000}"
@@ -23,12 +23,9 @@ MADE, USAGE, UNREADABLE, NOT_A_PATCH, VERSION_NEEDED, NOT_WRITTEN = 0, 2, 3, 4, 
 
 
 @pytest.fixture(scope="module")
-def prefix():
-    if not harness.BASE_PREFIX.exists():
-        harness.make_base_prefix()
-    clone = harness.Prefix.clone("maker")
-    yield clone
-    clone.remove()
+def prefix(shared_prefix):
+    """The maker changes no installer state: every case runs in the module's one prefix."""
+    return shared_prefix
 
 
 @pytest.fixture(scope="module")

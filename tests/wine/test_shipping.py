@@ -1,5 +1,6 @@
-"""Wrappers ship signed: a made wrapper signed afterwards with a throwaway certificate verifies,
-still extracts its package byte for byte and still patches a product."""
+"""What ships: the stub run as it is fails cleanly in every mode; a made wrapper, signed
+afterwards with a throwaway certificate, verifies, extracts its package byte for byte and
+patches a product."""
 import subprocess
 
 import demo_products as demo
@@ -7,6 +8,27 @@ import harness
 import products
 
 PASSWORD = "throwaway"
+INSTALL_FAILURE = 1603
+ERROR_STYLE = 0x50010
+LIST_STYLE = 0x50000
+
+
+def test_the_stub_fails_cleanly_in_every_mode(shared_prefix, tmp_path):
+    run = shared_prefix.run(harness.STUB)
+    assert run.exit_code == INSTALL_FAILURE
+    [(text, caption, style)] = run.boxes
+    assert (caption, style) == ("Installation Error", ERROR_STYLE)
+    assert text.endswith("Error Code: 1813")  # ERROR_RESOURCE_TYPE_NOT_FOUND: it carries no version
+    assert not run.called("MsiConfigureProductExW") and run.new_files == []
+
+    target = tmp_path / "package.msp"
+    assert shared_prefix.run(harness.STUB, ["/e", harness.windows_path(target)]).exit_code == INSTALL_FAILURE
+    assert not target.exists()
+
+    listed = shared_prefix.run(harness.STUB, ["/i"])
+    assert listed.exit_code == INSTALL_FAILURE
+    assert listed.boxes == [("", "List of Products", LIST_STYLE)]
+    assert not listed.called("MsiGetSummaryInformationW")
 
 
 def run(*command, cwd):
