@@ -17,6 +17,9 @@ SUITES = {
     "test_extract.py": "Extraction to missing, locked and unwritable places",
     "test_list.py": "Unreadable and odd packages in the list mode",
     "test_install.py": "The installer's answers, failures among them, in install mode",
+    "test_messages.py": "Languages the string table has, lacks, or has in another variant",
+    "test_maker.py": "Bad input to the maker, and patches whose version it cannot trust",
+    "test_shipping.py": "The stub as it ships, and a made wrapper signed afterwards",
 }
 
 
