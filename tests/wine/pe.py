@@ -13,6 +13,7 @@ class Image:
     imports: list       # DLL names
     resources: dict     # (type, name, language) -> bytes; type and name are int or str
     sections: list      # (name, virtual size, raw size)
+    imported_functions: dict = dataclasses.field(default_factory=dict)  # DLL name -> [function names]
 
     def string_tables(self):
         """{language: {id: text}} from the RT_STRING blocks."""
@@ -62,7 +63,18 @@ def read(path):
     def c_string(offset):
         return data[offset:data.index(b"\0", offset)].decode("ascii")
 
-    imports = []
+    def thunk_names(rva):
+        """The names a thunk table imports by; ordinals as "#<n>"."""
+        size, ordinal_flag = (4, 1 << 31) if magic == 0x10B else (8, 1 << 63)
+        names, offset = [], at(rva)
+        while True:
+            (value,) = struct.unpack_from("<I" if size == 4 else "<Q", data, offset)
+            if not value:
+                return names
+            names.append(f"#{value & 0xFFFF}" if value & ordinal_flag else c_string(at(value & 0x7FFFFFFF) + 2))
+            offset += size
+
+    imports, imported_functions = [], {}
     import_rva, _ = directory(1)
     if import_rva:
         entry = at(import_rva)
@@ -71,6 +83,7 @@ def read(path):
             if not any(fields):
                 break
             imports.append(c_string(at(fields[3])))
+            imported_functions[imports[-1]] = thunk_names(fields[0] or fields[4])
             entry += 20
 
     resources = {}
@@ -95,4 +108,4 @@ def read(path):
                     resources[(kind, name, language)] = data[at(rva):at(rva) + size]
 
     return Image(machine, magic, subsystem, image_base, image_size, imports, resources,
-                 [(name, vsize, rsize) for name, vsize, _, rsize, _ in sections])
+                 [(name, vsize, rsize) for name, vsize, _, rsize, _ in sections], imported_functions)
