@@ -7,6 +7,7 @@
 #include "package/product_list.h"
 #include "parse_command_line.h"
 #include "reporter.h"
+#include "platform/system_library_win.h"
 #include "platform/windows_platform_win.h"
 
 namespace {
@@ -31,8 +32,9 @@ std::uint32_t RunSelectedModes(WindowsPlatform& platform, msi::MsiLibrary& insta
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
-    // Wrappers run from download folders: no DLL may be found beside the executable.
-    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // Wrappers run from download folders: no DLL may be found beside the executable, on
+    // Windows 7 without its DLL-search update too (see DllSearch).
+    RestrictDllSearch();
     ModuleInstance = instance;
     if (!ParseCommandLine())
         return 0;

@@ -5,20 +5,53 @@
 
 std::wstring CurrentProductName;
 
+namespace {
+
+constexpr std::uint16_t PrimaryLanguage(std::uint16_t language) { return language & 0x3FF; }
+constexpr std::uint16_t SubLanguage(std::uint16_t language) { return language >> 10; }
+
+constexpr std::uint16_t LanguageNeutral = 0x00;
+constexpr std::uint16_t LanguageChinese = 0x04;
+constexpr std::uint16_t SubLanguageDefault = 0x01;
+constexpr std::uint16_t ChineseTraditional = 1028;  // Taiwan
+constexpr std::uint16_t ChineseSimplified = 2052;   // PRC
+// Sublanguages of Chinese written in traditional characters: Taiwan, Hong Kong, Macao, and
+// 0x1F, the script-only "zh-Hant" (0x7C04). The others (PRC, Singapore, the script-only
+// "zh-Hans" 0x0004) are written in simplified ones.
+constexpr bool IsTraditionalChinese(std::uint16_t subLanguage)
+{
+    return subLanguage == 0x01 || subLanguage == 0x03 || subLanguage == 0x05 || subLanguage == 0x1F;
+}
+
+}  // namespace
+
+std::uint16_t SameFamilyLanguage(std::uint16_t language)
+{
+    if (PrimaryLanguage(language) == LanguageChinese)
+        return IsTraditionalChinese(SubLanguage(language)) ? ChineseTraditional : ChineseSimplified;
+    return static_cast<std::uint16_t>(SubLanguageDefault << 10 | PrimaryLanguage(language));
+}
+
 Reporter::Reporter(Platform& platform)
-    : platform_(platform), language_(platform.UserInterfaceLanguage())
+    : platform_(platform),
+      userInterfaceLanguage_(platform.UserInterfaceLanguage()),
+      language_(userInterfaceLanguage_)
 {
 }
 
 void Reporter::SelectLanguage(std::uint32_t localeId)
 {
     platform_.SetThreadLocaleId(localeId);
-    language_ = static_cast<std::uint16_t>(localeId & 0xFFFF);
+    const auto language = static_cast<std::uint16_t>(localeId & 0xFFFF);
+    // A neutral primary language (0, LANG_USER_DEFAULT, LANG_SYSTEM_DEFAULT) names no version.
+    language_ = PrimaryLanguage(language) == LanguageNeutral ? userInterfaceLanguage_ : language;
 }
 
 std::wstring Reporter::LoadResourceString(std::uint32_t stringId, std::size_t maxChars) const
 {
     std::optional<std::wstring> text = platform_.StringTableText(stringId, language_);
+    if (!text)
+        text = platform_.StringTableText(stringId, SameFamilyLanguage(language_));
     if (!text)
         text = platform_.StringTableText(stringId, FallbackLanguage);
     if (!text || maxChars == 0)

@@ -1,6 +1,7 @@
 #include "driver.h"
 
 #include <cwchar>
+#include <memory>
 #include <set>
 #include <vector>
 
@@ -36,6 +37,11 @@ std::wstring PatchOwnCode(const std::wstring& revisionNumber)
     return revisionNumber.substr(0, end + 1);
 }
 
+bool IsSuccessOrRestart(std::uint32_t result)
+{
+    return result == msi::Success || result == msi::RebootRequired || result == msi::RebootInitiated;
+}
+
 // A restart the installer started outranks one that is still needed.
 std::uint32_t MoreUrgentRestart(std::uint32_t current, std::uint32_t result)
 {
@@ -56,12 +62,16 @@ public:
         // A wrapper whose version is missing or damaged cannot tell a patched product from
         // another: it fails as a wrapper without its package does.
         std::optional<std::wstring> version = platform_.EmbeddedUpToDateVersion();
-        if (!version || !platform_.ExtractPatchPackage(packagePath_)) {
+        // Held from here on, the package cannot change between the checks and the
+        // installer's reads; a package that could not be written whole is never read.
+        std::unique_ptr<HeldFile> held = version ? platform_.ExtractAndHoldPatchPackage(packagePath_) : nullptr;
+        if (!held) {
             reporter_.ShowMessage(message::InstallationError);
             return {false, msi::InstallFailure};
         }
         UpToDateVersion = std::move(*version);
         const DriverResult result = ReadAndApply();
+        held.reset();  // a held file cannot be deleted, not even by its holder
         platform_.RemoveFile(packagePath_);
         return result;
     }
@@ -69,11 +79,12 @@ public:
 private:
     DriverResult ReadAndApply()
     {
-        const package::PackageReader reader{platform_, installer_};
+        package::PackageReader reader{platform_, installer_};
         std::wstring patchCode;
         std::wstring targets;
         if (!reader.ReadPatchCode(packagePath_, patchCode) ||
             !reader.ReadTargetProductCodes(packagePath_, targets)) {
+            platform_.SetLastErrorValue(reader.failure);
             reporter_.ShowMessage(message::InstallationError);
             return {false, msi::InstallFailure};
         }
@@ -105,22 +116,26 @@ private:
             record.version = queries_.QueryProductVersion(record.productCode);
             queries_.QueryProductIdentity(record.productCode, record.productName, record.language,
                                           record.localeId);
+            record.context = queries_.QueryProductContext(record.productCode);
             SelectProduct(record);
-            if (NeedsPatch(record.productCode, patchCode))
+            if (NeedsPatch(record, patchCode))
                 ApplicableProducts.push_back(record);
         }
     }
 
-    bool NeedsPatch(const std::wstring& productCode, const std::wstring& patchCode)
+    // Both questions are asked in the product's own context: a product installed for this
+    // user alone is unknown per machine.
+    bool NeedsPatch(const ProductRecord& record, const std::wstring& patchCode)
     {
         int order = -1;
         std::uint32_t status = 0;
-        if (installer_.DeterminePatchSequence(productCode, packagePath_, order, status) != msi::Success ||
+        if (installer_.DeterminePatchSequence(record.productCode, record.context, packagePath_, order, status) !=
+                msi::Success ||
             status != 0) {
             reporter_.ShowMessage(message::PatchDoesNotFit);
             return false;
         }
-        if (order == -1 || installer_.GetPatchState(patchCode, productCode) == msi::Success) {
+        if (order == -1 || installer_.GetPatchState(patchCode, record.productCode, record.context) == msi::Success) {
             anyUpToDate_ = true;
             return false;
         }
@@ -134,10 +149,11 @@ private:
             SelectProduct(record);
             if (record.version == UpToDateVersion) {
                 reporter_.ShowMessage(message::AlreadyUpToDate);
-                return {false, msi::Success};
+                // Products configured before this one may still owe a restart.
+                return {false, restart};
             }
             const std::uint32_t result = Configure(record);
-            if (result != msi::Success && result != msi::RebootRequired && result != msi::RebootInitiated)
+            if (!IsSuccessOrRestart(result))
                 return ReportFailure(result);
             restart = MoreUrgentRestart(restart, result);
         }
@@ -177,8 +193,12 @@ private:
             reporter_.ShowMessage(message::NoTargetInstalled);
             return {false, msi::PatchTargetNotFound};
         }
+        // Every installed target failed the sequence check and was told so (308): saying
+        // now that it is up to date would contradict that.
+        if (!anyUpToDate_)
+            return {false, msi::PatchTargetNotFound};
         reporter_.ShowMessage(message::NothingToPatch);
-        return {true, anyUpToDate_ ? msi::Success : msi::PatchTargetNotFound};
+        return {true, msi::Success};
     }
 
     Platform& platform_;

@@ -63,4 +63,17 @@ void ProductQueries::QueryProductIdentity(const std::wstring& productCode, std::
     installer.CloseHandle(product);
 }
 
+std::uint32_t ProductQueries::QueryProductContext(const std::wstring& productCode) const
+{
+    // INSTALLPROPERTY_PRODUCTSTATE: "5" installed, "1" advertised; one digit and a terminator.
+    constexpr std::uint32_t StateChars = 16;
+    for (const std::uint32_t context : {msi::ContextMachine, msi::ContextUserUnmanaged, msi::ContextUserManaged}) {
+        wchar_t state[StateChars] = {};
+        std::uint32_t length = StateChars;
+        if (installer.GetProductInfoEx(productCode, context, L"State", state, length) == msi::Success)
+            return context;
+    }
+    return msi::ContextMachine;
+}
+
 }  // namespace apply

@@ -17,6 +17,10 @@ struct ProductQueries {
     // Name and language always; the locale id only when the product can be opened.
     void QueryProductIdentity(const std::wstring& productCode, std::wstring& productName,
                               std::wstring& language, std::wstring& localeId) const;
+    // The context the product is installed in: per machine when it is installed per machine,
+    // else the current user's unmanaged or managed one, whichever knows the product (its
+    // "State" reads); per machine when none does.
+    std::uint32_t QueryProductContext(const std::wstring& productCode) const;
 };
 
 }  // namespace apply

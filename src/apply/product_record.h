@@ -1,6 +1,9 @@
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "installer/installer.h"
 
 // What the wrapper knows about one target product.
 struct ProductRecord {
@@ -10,6 +13,9 @@ struct ProductRecord {
     std::wstring commandLine;
     std::wstring version;
     std::wstring localeId = L"0";  // "0" until the product's LOCALEID has been read
+    // Where the installer keeps the product: per machine, or the current user's own context
+    // for a product installed for this user alone.
+    std::uint32_t context = msi::ContextMachine;
 };
 
 // The products the patch is to be applied to, in the order of the package's target list.

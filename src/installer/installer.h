@@ -27,6 +27,10 @@ constexpr int UiLevelBasicNoCancel = 0x23;  // INSTALLUILEVEL_BASIC | INSTALLUIL
 constexpr std::uint32_t LogModeVerbose = 0x1000;
 constexpr std::uint32_t LogModeOff = 0x4000;
 
+// MSIINSTALLCONTEXT: where a product is installed. The user contexts are those of the
+// current user (the wrapper passes no user SID).
+constexpr std::uint32_t ContextUserManaged = 1;
+constexpr std::uint32_t ContextUserUnmanaged = 2;
 constexpr std::uint32_t ContextMachine = 4;
 constexpr std::uint32_t SummaryTargetProducts = 7;  // PID_TEMPLATE
 constexpr std::uint32_t SummaryPatchCode = 9;       // PID_REVNUMBER
@@ -49,13 +53,17 @@ public:
     virtual std::uint32_t GetProductProperty(Handle product, const wchar_t* property,
                                              wchar_t* buffer, std::uint32_t& length) = 0;
     virtual std::uint32_t CloseHandle(Handle handle) = 0;
-    // MsiDeterminePatchSequenceW for one machine-wide product and one patch file
-    virtual std::uint32_t DeterminePatchSequence(const std::wstring& productCode,
+    // MsiGetProductInfoExW(productCode, no user, context, property, buffer, length)
+    virtual std::uint32_t GetProductInfoEx(const std::wstring& productCode, std::uint32_t context,
+                                           const wchar_t* property, wchar_t* buffer,
+                                           std::uint32_t& length) = 0;
+    // MsiDeterminePatchSequenceW for one product in `context` (no user) and one patch file
+    virtual std::uint32_t DeterminePatchSequence(const std::wstring& productCode, std::uint32_t context,
                                                  const std::wstring& patchPath, int& order,
                                                  std::uint32_t& status) = 0;
-    // MsiGetPatchInfoExW(patchCode, productCode, no user, machine, "State", no buffer)
-    virtual std::uint32_t GetPatchState(const std::wstring& patchCode,
-                                        const std::wstring& productCode) = 0;
+    // MsiGetPatchInfoExW(patchCode, productCode, no user, context, "State", no buffer)
+    virtual std::uint32_t GetPatchState(const std::wstring& patchCode, const std::wstring& productCode,
+                                        std::uint32_t context) = 0;
     // MsiEnableLogW; an empty path passes no file
     virtual std::uint32_t EnableLog(std::uint32_t mode, const std::wstring& path,
                                     std::uint32_t attributes) = 0;

@@ -27,6 +27,7 @@ MsiLibrary::MsiLibrary()
       openProduct_(library_.Bind<decltype(openProduct_)>("MsiOpenProductW")),
       getProductProperty_(library_.Bind<decltype(getProductProperty_)>("MsiGetProductPropertyW")),
       closeHandle_(library_.Bind<decltype(closeHandle_)>("MsiCloseHandle")),
+      getProductInfoEx_(library_.Bind<decltype(getProductInfoEx_)>("MsiGetProductInfoExW")),
       determinePatchSequence_(library_.Bind<decltype(determinePatchSequence_)>("MsiDeterminePatchSequenceW")),
       getPatchInfoEx_(library_.Bind<decltype(getPatchInfoEx_)>("MsiGetPatchInfoExW")),
       enableLog_(library_.Bind<decltype(enableLog_)>("MsiEnableLogW")),
@@ -96,22 +97,34 @@ std::uint32_t MsiLibrary::CloseHandle(Handle handle)
     return Call(closeHandle_, ServiceFailure, MSIHANDLE(handle));
 }
 
-std::uint32_t MsiLibrary::DeterminePatchSequence(const std::wstring& productCode, const std::wstring& patchPath,
-                                                 int& order, std::uint32_t& status)
+std::uint32_t MsiLibrary::GetProductInfoEx(const std::wstring& productCode, std::uint32_t context,
+                                           const wchar_t* property, wchar_t* buffer, std::uint32_t& length)
+{
+    DWORD chars = length;
+    const std::uint32_t result = Call(getProductInfoEx_, ServiceFailure, productCode.c_str(),
+                                      static_cast<LPCWSTR>(nullptr), MSIINSTALLCONTEXT(context), property, buffer,
+                                      &chars);
+    length = chars;
+    return result;
+}
+
+std::uint32_t MsiLibrary::DeterminePatchSequence(const std::wstring& productCode, std::uint32_t context,
+                                                 const std::wstring& patchPath, int& order, std::uint32_t& status)
 {
     MSIPATCHSEQUENCEINFOW entry{patchPath.c_str(), MSIPATCH_DATATYPE_PATCHFILE, DWORD(-1), ERROR_SUCCESS};
     const std::uint32_t result = Call(determinePatchSequence_, ServiceFailure, productCode.c_str(),
-                                      static_cast<LPCWSTR>(nullptr), MSIINSTALLCONTEXT_MACHINE, DWORD(1), &entry);
+                                      static_cast<LPCWSTR>(nullptr), MSIINSTALLCONTEXT(context), DWORD(1), &entry);
     order = static_cast<int>(entry.dwOrder);
     status = entry.uStatus;
     return result;
 }
 
-std::uint32_t MsiLibrary::GetPatchState(const std::wstring& patchCode, const std::wstring& productCode)
+std::uint32_t MsiLibrary::GetPatchState(const std::wstring& patchCode, const std::wstring& productCode,
+                                        std::uint32_t context)
 {
     DWORD chars = 0;
     return Call(getPatchInfoEx_, ServiceFailure, patchCode.c_str(), productCode.c_str(), static_cast<LPCWSTR>(nullptr),
-                MSIINSTALLCONTEXT_MACHINE, INSTALLPROPERTY_PATCHSTATE, static_cast<LPWSTR>(nullptr), &chars);
+                MSIINSTALLCONTEXT(context), INSTALLPROPERTY_PATCHSTATE, static_cast<LPWSTR>(nullptr), &chars);
 }
 
 std::uint32_t MsiLibrary::EnableLog(std::uint32_t mode, const std::wstring& path, std::uint32_t attributes)

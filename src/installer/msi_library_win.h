@@ -27,10 +27,14 @@ public:
     std::uint32_t GetProductProperty(Handle product, const wchar_t* property, wchar_t* buffer,
                                      std::uint32_t& length) override;
     std::uint32_t CloseHandle(Handle handle) override;
-    std::uint32_t DeterminePatchSequence(const std::wstring& productCode,
+    std::uint32_t GetProductInfoEx(const std::wstring& productCode, std::uint32_t context,
+                                   const wchar_t* property, wchar_t* buffer,
+                                   std::uint32_t& length) override;
+    std::uint32_t DeterminePatchSequence(const std::wstring& productCode, std::uint32_t context,
                                          const std::wstring& patchPath, int& order,
                                          std::uint32_t& status) override;
-    std::uint32_t GetPatchState(const std::wstring& patchCode, const std::wstring& productCode) override;
+    std::uint32_t GetPatchState(const std::wstring& patchCode, const std::wstring& productCode,
+                                std::uint32_t context) override;
     std::uint32_t EnableLog(std::uint32_t mode, const std::wstring& path,
                             std::uint32_t attributes) override;
     std::uint32_t ConfigureProductEx(const std::wstring& productCode, int installLevel,
@@ -46,6 +50,7 @@ private:
     decltype(&::MsiOpenProductW) openProduct_;
     decltype(&::MsiGetProductPropertyW) getProductProperty_;
     decltype(&::MsiCloseHandle) closeHandle_;
+    decltype(&::MsiGetProductInfoExW) getProductInfoEx_;
     decltype(&::MsiDeterminePatchSequenceW) determinePatchSequence_;
     decltype(&::MsiGetPatchInfoExW) getPatchInfoEx_;
     decltype(&::MsiEnableLogW) enableLog_;

@@ -1,6 +1,8 @@
 #include "extract_win.h"
 
+#include <cstring>
 #include <memory>
+#include <span>
 
 #include "platform/decimal.h"
 #include "compound_file.h"
@@ -9,16 +11,6 @@
 namespace package {
 
 namespace {
-
-struct HandleCloser {
-    using pointer = HANDLE;
-    void operator()(HANDLE handle) const
-    {
-        if (handle != INVALID_HANDLE_VALUE)
-            CloseHandle(handle);
-    }
-};
-using UniqueFile = std::unique_ptr<HANDLE, HandleCloser>;
 
 constexpr DWORD NameAttempts = 1000;
 
@@ -29,24 +21,116 @@ UniqueFile CreateNewFile(const std::wstring& path, DWORD disposition)
 }
 
 // Tries "MSP<n>" names from a start that differs between processes until one can be created
-// where no file or directory stood; the name tried last stays in `packagePath`.
+// where no file or directory stood. When none can, `packagePath` is emptied again and the
+// last-error value is that of the last creation tried.
 UniqueFile CreateTemporaryFile(const std::wstring& directory, std::wstring& packagePath)
 {
     const DWORD start = GetCurrentProcessId() * 7919u + GetTickCount();
+    DWORD error = ERROR_FILE_EXISTS;
     for (DWORD attempt = 0; attempt < NameAttempts; ++attempt) {
         packagePath = directory + L"MSP" + Decimal((start + attempt) % 1000000u);
         UniqueFile file = CreateNewFile(packagePath, CREATE_NEW);
-        const DWORD error = GetLastError();
-        if (file.get() != INVALID_HANDLE_VALUE)
+        if (file)
             return file;
+        error = GetLastError();
         // A directory of that name answers "access denied"; tell it from a locked folder.
         const bool taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
                            (error == ERROR_ACCESS_DENIED &&
                             GetFileAttributesW(packagePath.c_str()) != INVALID_FILE_ATTRIBUTES);
         if (!taken)
-            return file;
+            break;
     }
-    return UniqueFile(INVALID_HANDLE_VALUE);
+    packagePath.clear();
+    SetLastError(error);
+    return UniqueFile();
+}
+
+// The last-error value, or `fallback` where a failed call left none.
+DWORD LastErrorOr(DWORD fallback)
+{
+    const DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? error : fallback;
+}
+
+struct MappingCloser {
+    void operator()(HANDLE mapping) const { CloseHandle(mapping); }
+};
+struct ViewUnmapper {
+    void operator()(const void* view) const { UnmapViewOfFile(view); }
+};
+
+// The embedded package's bytes, or the error that kept them from being used.
+DWORD FindPackage(HMODULE module, std::span<const std::byte>& package)
+{
+    HRSRC resource = FindResourceW(module, PackageResourceName, PackageResourceType);
+    if (!resource)
+        return LastErrorOr(ERROR_RESOURCE_NAME_NOT_FOUND);
+    const DWORD size = SizeofResource(module, resource);
+    HGLOBAL loaded = size ? LoadResource(module, resource) : nullptr;
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    if (!bytes)
+        return LastErrorOr(ERROR_INVALID_DATA);
+    package = {static_cast<const std::byte*>(bytes), size};
+    return IsCompleteCompoundFile(package) ? ERROR_SUCCESS : ERROR_INVALID_DATA;
+}
+
+// Whether `file` holds exactly `package`, read through a read-only mapping of the whole file.
+DWORD CompareWithPackage(HANDLE file, std::span<const std::byte> package)
+{
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size))
+        return GetLastError();
+    if (static_cast<unsigned long long>(size.QuadPart) != package.size())
+        return ERROR_INVALID_DATA;
+    const std::unique_ptr<void, MappingCloser> mapping(
+        CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (!mapping)
+        return GetLastError();
+    const std::unique_ptr<const void, ViewUnmapper> view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
+    if (!view)
+        return GetLastError();
+    return std::memcmp(view.get(), package.data(), package.size()) == 0 ? ERROR_SUCCESS : ERROR_INVALID_DATA;
+}
+
+// The extraction's steps; the error of the step that failed, or ERROR_SUCCESS. Every handle
+// it opens is closed by the time it returns, but the one it hands to `held`.
+DWORD Extract(HMODULE module, std::wstring& packagePath, UniqueFile* held)
+{
+    const bool temporary = packagePath.empty();
+    std::optional<std::wstring> directory;
+    if (temporary) {
+        directory = TemporaryDirectory();
+        if (!directory)
+            return LastErrorOr(ERROR_PATH_NOT_FOUND);
+        if (directory->size() >= TemporaryDirectoryChars)
+            return ERROR_FILENAME_EXCED_RANGE;
+    }
+
+    std::span<const std::byte> package;
+    if (const DWORD error = FindPackage(module, package))
+        return error;
+
+    {
+        const UniqueFile file = temporary ? CreateTemporaryFile(*directory, packagePath)
+                                          : CreateNewFile(packagePath, CREATE_ALWAYS);
+        if (!file)
+            return GetLastError();
+        DWORD written = 0;
+        if (!WriteFile(file.get(), package.data(), static_cast<DWORD>(package.size()), &written, nullptr))
+            return GetLastError();
+        if (written != package.size())
+            return ERROR_DISK_FULL;
+    }
+
+    UniqueFile checked(CreateFileW(packagePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!checked)
+        return GetLastError();
+    if (const DWORD error = CompareWithPackage(checked.get(), package))
+        return error;
+    if (held)
+        *held = std::move(checked);
+    return ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -65,29 +149,13 @@ std::optional<std::wstring> TemporaryDirectory()
     return buffer;
 }
 
-bool ExtractPatchPackage(HMODULE module, std::wstring& packagePath)
+bool ExtractPatchPackage(HMODULE module, std::wstring& packagePath, UniqueFile* held)
 {
-    const bool temporary = packagePath.empty();
-    std::optional<std::wstring> directory;
-    if (temporary) {
-        directory = TemporaryDirectory();
-        if (!directory || directory->size() >= TemporaryDirectoryChars)
-            return false;
-    }
-
-    HRSRC resource = FindResourceW(module, PackageResourceName, PackageResourceType);
-    const DWORD size = resource ? SizeofResource(module, resource) : 0;
-    HGLOBAL loaded = size ? LoadResource(module, resource) : nullptr;
-    const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    if (!bytes || !IsCompleteCompoundFile({static_cast<const std::byte*>(bytes), size}))
-        return false;
-
-    const UniqueFile file = temporary ? CreateTemporaryFile(*directory, packagePath)
-                                      : CreateNewFile(packagePath, CREATE_ALWAYS);
-    if (file.get() == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    return WriteFile(file.get(), bytes, size, &written, nullptr) && written == size;
+    // Set here, once Extract's handles are closed: closing them may change the value.
+    const DWORD error = Extract(module, packagePath, held);
+    if (error != ERROR_SUCCESS)
+        SetLastError(error);
+    return error == ERROR_SUCCESS;
 }
 
 std::optional<std::wstring> EmbeddedUpToDateVersion(HMODULE module)

@@ -3,21 +3,77 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace package {
 
 // The longest temporary directory a temporary package name is made in, terminator included.
 constexpr std::size_t TemporaryDirectoryChars = 1024;
 
+// Owns a file handle and closes it once; a failed CreateFileW (INVALID_HANDLE_VALUE) makes
+// an empty owner, so `if (file)` means "open".
+class UniqueFile {
+public:
+    UniqueFile() = default;
+    explicit UniqueFile(HANDLE handle) : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
+    ~UniqueFile() { reset(); }
+    UniqueFile(UniqueFile&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    UniqueFile& operator=(UniqueFile&& other) noexcept
+    {
+        if (this != &other) {
+            reset();
+            handle_ = std::exchange(other.handle_, nullptr);
+        }
+        return *this;
+    }
+    UniqueFile(const UniqueFile&) = delete;
+    UniqueFile& operator=(const UniqueFile&) = delete;
+
+    HANDLE get() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr; }
+    void reset()
+    {
+        if (handle_)
+            CloseHandle(std::exchange(handle_, nullptr));
+    }
+
+private:
+    HANDLE handle_ = nullptr;
+};
+
 // GetTempPathW in full, with its trailing separator.
 std::optional<std::wstring> TemporaryDirectory();
 
 // Writes the embedded "MSP"/"IDR_MSP" resource of `module`, byte for byte, in one write
 // straight from the resource's memory; a resource that is no complete compound file is not
-// written at all. A non-empty `packagePath` is created or truncated;
-// an empty one gets a new "MSP<number>" file in the temporary directory, created exclusively
-// so that nothing that appears under the name first is ever written into.
-bool ExtractPatchPackage(HMODULE module, std::wstring& packagePath);
+// written at all. A non-empty `packagePath` is created or truncated; an empty one gets a new
+// "MSP<number>" file in the temporary directory, created exclusively so that nothing that
+// appears under the name first is ever written into (when no such file can be created,
+// `packagePath` stays empty).
+//
+// The written file is then closed, opened again read-only and compared with the resource
+// through a read-only mapping: a file that does not hold exactly the package, whatever
+// changed it after the write, is a failed extraction. With `held`, that read-only handle is
+// handed back open, and the file stays as checked until the caller closes it: the handle
+// shares reading only (FILE_SHARE_READ), so no one, the caller included, can open the file
+// to write, rename or delete it meanwhile.
+//
+// Why the installer still gets in: it reads a patch file as a database opened read-only
+// (MsiOpenDatabase, MSIDBOPEN_READONLY: "no persistent changes"), and a compound file opened
+// for reading in direct mode must deny writing or be exclusive (StgOpenStorageEx,
+// STGM_SHARE_DENY_WRITE or STGM_SHARE_EXCLUSIVE). Deny-write reading is CreateFileW with
+// GENERIC_READ and FILE_SHARE_READ, which a handle with read access and read sharing admits
+// (it would refuse one of ours with write access, hence the write handle is closed first);
+// Wine's installer opens it so (STGM_READ | STGM_SHARE_DENY_WRITE). An exclusive open would
+// fail beside ours, but it would equally keep two installers from reading one package at
+// once, as administrative installs from a shared folder do. The handle is opened on the name
+// itself (FILE_FLAG_OPEN_REPARSE_POINT): a link put in the package's place does not pass the
+// comparison, so what the name points to cannot be changed while it is held.
+//
+// On failure the last-error value is the error of the step that failed (the temporary
+// folder refusing the file: 5; a full disk: 112; a resource that is no complete package or a
+// file that differs from it: 13), set after every handle of the extraction is closed.
+bool ExtractPatchPackage(HMODULE module, std::wstring& packagePath, UniqueFile* held = nullptr);
 
 // The "IDR_MSPVERSION" resource of `module`; no value when it is missing (last error 1813 or 1814) or
 // is no usable version (last error 13).

@@ -10,7 +10,8 @@ bool ShowTargetProductList(Platform& platform, msi::Installer& installer)
     std::wstring packagePath;
     std::wstring targets;
     const bool extracted = platform.ExtractPatchPackage(packagePath);
-    const bool read = PackageReader{platform, installer}.ReadTargetProductCodes(packagePath, targets);
+    // A file that is not the whole package, or none at all, never reaches the installer.
+    const bool read = extracted && PackageReader{platform, installer}.ReadTargetProductCodes(packagePath, targets);
     platform.ShowMessageBox(targets, L"List of Products", ListStyle);
     return extracted && read;
 }

@@ -26,17 +26,22 @@ SummaryHandle::~SummaryHandle()
         installer_->CloseHandle(handle_);
 }
 
-SummaryHandle PackageReader::OpenPackageSummary(const std::wstring& packagePath) const
+SummaryHandle PackageReader::OpenPackageSummary(const std::wstring& packagePath)
 {
     msi::Handle handle = 0;
     const std::optional<std::wstring> fullPath = platform.FullPathName(packagePath, FullPathCapacity);
-    if (fullPath && installer.GetSummaryInformation(*fullPath, handle) != msi::Success)
+    if (!fullPath) {
+        failure = FullPathTooLong;
+    } else if (const std::uint32_t result = installer.GetSummaryInformation(*fullPath, handle);
+               result != msi::Success) {
+        failure = result;
         handle = 0;
+    }
     return SummaryHandle(installer, handle);
 }
 
 bool PackageReader::ReadProperty(const std::wstring& packagePath, std::uint32_t property,
-                                 bool retry, std::wstring& text) const
+                                 bool retry, std::wstring& text)
 {
     const SummaryHandle summary = OpenPackageSummary(packagePath);
     if (!summary)
@@ -49,19 +54,21 @@ bool PackageReader::ReadProperty(const std::wstring& packagePath, std::uint32_t 
         buffer.assign(length, L'\0');
         result = installer.SummaryInfoGetProperty(summary.get(), property, buffer.data(), length);
     }
-    if (result != msi::Success)
+    if (result != msi::Success) {
+        failure = result;
         return false;
+    }
     buffer.back() = L'\0';
     text.assign(buffer.data());
     return true;
 }
 
-bool PackageReader::ReadTargetProductCodes(const std::wstring& packagePath, std::wstring& targets) const
+bool PackageReader::ReadTargetProductCodes(const std::wstring& packagePath, std::wstring& targets)
 {
     return ReadProperty(packagePath, msi::SummaryTargetProducts, true, targets);
 }
 
-bool PackageReader::ReadPatchCode(const std::wstring& packagePath, std::wstring& patchCode) const
+bool PackageReader::ReadPatchCode(const std::wstring& packagePath, std::wstring& patchCode)
 {
     return ReadProperty(packagePath, msi::SummaryPatchCode, false, patchCode);
 }

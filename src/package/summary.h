@@ -28,19 +28,25 @@ private:
     msi::Handle handle_;
 };
 
+// ERROR_FILENAME_EXCED_RANGE: no full path of the package within FullPathCapacity characters.
+constexpr std::uint32_t FullPathTooLong = 206;
+
 struct PackageReader {
     Platform& platform;
     msi::Installer& installer;
+    // Why the last read that failed did: the installer's result of the call that failed, or
+    // FullPathTooLong. The driver shows it as the error code of message 300.
+    std::uint32_t failure = msi::Success;
 
-    SummaryHandle OpenPackageSummary(const std::wstring& packagePath) const;
+    SummaryHandle OpenPackageSummary(const std::wstring& packagePath);
     // Property 7 as stored; one retry with the length the installer asks for.
-    bool ReadTargetProductCodes(const std::wstring& packagePath, std::wstring& targets) const;
+    bool ReadTargetProductCodes(const std::wstring& packagePath, std::wstring& targets);
     // Property 9 as stored, in one read of at most 2047 characters.
-    bool ReadPatchCode(const std::wstring& packagePath, std::wstring& patchCode) const;
+    bool ReadPatchCode(const std::wstring& packagePath, std::wstring& patchCode);
 
 private:
     bool ReadProperty(const std::wstring& packagePath, std::uint32_t property, bool retry,
-                      std::wstring& text) const;
+                      std::wstring& text);
 };
 
 }  // namespace package

@@ -2,8 +2,16 @@
 // The kernel and user services that the wrapper's decisions need, as one seam: the Windows
 // build implements it with the real calls, host tests with a scripted machine.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+
+// A file held open for as long as this lives: others may read it, but not write, rename or
+// delete it, and neither may the holder itself delete it. Destroying it lets the file go.
+class HeldFile {
+public:
+    virtual ~HeldFile() = default;
+};
 
 class Platform {
 public:
@@ -26,8 +34,15 @@ public:
                                                      std::size_t capacity) = 0;
     virtual bool RemoveFile(const std::wstring& path) = 0;
     // Writes the embedded package to `packagePath`, or to a new temporary file whose name it
-    // stores there when `packagePath` is empty.
+    // stores there when `packagePath` is empty, and makes sure the file holds exactly the
+    // package; the file is closed again when it returns. On failure the last-error value is
+    // the failing step's own, and an empty `packagePath` stays empty unless a file was
+    // created under the name (one that was written short, or does not match, stays there).
     virtual bool ExtractPatchPackage(std::wstring& packagePath) = 0;
+    // The same for the install mode, which keeps the file held (HeldFile) from the check that
+    // it holds the package until it lets go of the result, just before it deletes the file;
+    // null on failure.
+    virtual std::unique_ptr<HeldFile> ExtractAndHoldPatchPackage(std::wstring& packagePath) = 0;
     // The embedded up-to-date version; no value when it is missing or damaged, with the
     // last-error value saying why.
     virtual std::optional<std::wstring> EmbeddedUpToDateVersion() = 0;

@@ -1,5 +1,6 @@
 #include "platform/windows_platform_win.h"
 
+#include <utility>
 #include <vector>
 
 #include "package/extract_win.h"
@@ -14,13 +15,38 @@ void WindowsPlatform::SetThreadLocaleId(std::uint32_t localeId) { SetThreadLocal
 
 std::uint16_t WindowsPlatform::UserInterfaceLanguage() { return GetUserDefaultUILanguage(); }
 
+namespace {
+
+BOOL CALLBACK NoteLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR wanted)
+{
+    auto* found = reinterpret_cast<std::pair<WORD, bool>*>(wanted);
+    found->second = found->second || language == found->first;
+    return TRUE;
+}
+
+// Whether the module holds `name` of `type` in exactly `language`. FindResourceExW alone
+// cannot tell: where that language is missing, Windows goes on to other versions (the
+// primary language, neutral, English, then any), so it would answer in a language the
+// caller did not ask for.
+bool HoldsLanguage(HMODULE module, LPCWSTR type, LPCWSTR name, std::uint16_t language)
+{
+    std::pair<WORD, bool> found{language, false};
+    EnumResourceLanguagesW(module, type, name, NoteLanguage, reinterpret_cast<LONG_PTR>(&found));
+    return found.second;
+}
+
+}  // namespace
+
 // String tables are stored in blocks of sixteen counted strings; block n + 1 holds the ids
 // 16n to 16n + 15. Reading the block of the wanted language directly makes the language ours
 // to choose, whatever the thread's UI language is.
 std::optional<std::wstring> WindowsPlatform::StringTableText(std::uint32_t id, std::uint16_t language)
 {
-    HRSRC block = FindResourceExW(ModuleInstance, MAKEINTRESOURCEW(6),  // RT_STRING
-                                  MAKEINTRESOURCEW(id / 16 + 1), language);
+    const LPCWSTR type = MAKEINTRESOURCEW(6);  // RT_STRING
+    const LPCWSTR name = MAKEINTRESOURCEW(id / 16 + 1);
+    if (!HoldsLanguage(ModuleInstance, type, name, language))
+        return std::nullopt;
+    HRSRC block = FindResourceExW(ModuleInstance, type, name, language);
     HGLOBAL loaded = block ? LoadResource(ModuleInstance, block) : nullptr;
     const auto* entry = loaded ? static_cast<const wchar_t*>(LockResource(loaded)) : nullptr;
     if (!entry)
@@ -61,6 +87,26 @@ bool WindowsPlatform::RemoveFile(const std::wstring& path) { return DeleteFileW(
 bool WindowsPlatform::ExtractPatchPackage(std::wstring& packagePath)
 {
     return package::ExtractPatchPackage(ModuleInstance, packagePath);
+}
+
+namespace {
+
+class HeldPackage final : public HeldFile {
+public:
+    explicit HeldPackage(package::UniqueFile file) : file_(std::move(file)) {}
+
+private:
+    package::UniqueFile file_;
+};
+
+}  // namespace
+
+std::unique_ptr<HeldFile> WindowsPlatform::ExtractAndHoldPatchPackage(std::wstring& packagePath)
+{
+    package::UniqueFile held;
+    if (!package::ExtractPatchPackage(ModuleInstance, packagePath, &held))
+        return nullptr;
+    return std::make_unique<HeldPackage>(std::move(held));
 }
 
 std::optional<std::wstring> WindowsPlatform::EmbeddedUpToDateVersion()

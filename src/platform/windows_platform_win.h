@@ -20,6 +20,7 @@ public:
     std::optional<std::wstring> FullPathName(const std::wstring& path, std::size_t capacity) override;
     bool RemoveFile(const std::wstring& path) override;
     bool ExtractPatchPackage(std::wstring& packagePath) override;
+    std::unique_ptr<HeldFile> ExtractAndHoldPatchPackage(std::wstring& packagePath) override;
     std::optional<std::wstring> EmbeddedUpToDateVersion() override;
 
 private:

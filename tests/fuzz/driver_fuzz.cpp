@@ -26,6 +26,7 @@ constexpr std::uint8_t NoTemporaryDirectory = 0x04;
 constexpr std::uint8_t NoPackage = 0x08;
 constexpr std::uint8_t NoTargetList = 0x10;
 constexpr std::uint8_t NoPatchCode = 0x20;
+constexpr std::uint8_t ExtractionFallsShort = 0x40;
 }  // namespace Flag
 
 namespace ProductFlag {
@@ -33,6 +34,8 @@ constexpr std::uint8_t DoesNotOpen = 0x01;
 constexpr std::uint8_t NoLocaleId = 0x02;
 constexpr std::uint8_t PatchRegistered = 0x04;
 constexpr std::uint8_t UpToDate = 0x08;
+constexpr std::uint8_t PerUser = 0x10;
+constexpr std::uint8_t PerUserManaged = 0x20;
 }  // namespace ProductFlag
 
 struct Scenario {
@@ -54,6 +57,9 @@ void ReadProduct(FuzzInput& input, Scenario& scenario)
     product.opens = !(flags & ProductFlag::DoesNotOpen);
     product.hasLocaleId = !(flags & ProductFlag::NoLocaleId);
     product.patchRegistered = flags & ProductFlag::PatchRegistered;
+    product.context = (flags & ProductFlag::PerUserManaged) ? msi::ContextUserManaged
+                      : (flags & ProductFlag::PerUser)      ? msi::ContextUserUnmanaged
+                                                            : msi::ContextMachine;
     product.order = input.Pick({0, 1, -1});
     product.status = input.Pick<std::uint32_t>({0, 1});
     product.sequenceResult = input.Pick<std::uint32_t>({msi::Success, msi::UnknownProduct, 1627});
@@ -68,7 +74,9 @@ void ReadProduct(FuzzInput& input, Scenario& scenario)
 void ReadScenario(FuzzInput& input, Scenario& scenario)
 {
     const std::uint8_t flags = input.Byte();
-    scenario.extractionFails = scenario.platform.extractionFails = flags & Flag::ExtractionFails;
+    scenario.platform.extractionFails = flags & Flag::ExtractionFails;
+    scenario.platform.extractionFallsShort = flags & Flag::ExtractionFallsShort;
+    scenario.extractionFails = flags & (Flag::ExtractionFails | Flag::ExtractionFallsShort);
     RunOptions.quiet = flags & Flag::Quiet;
     scenario.uiLevelBefore = scenario.installer.uiLevel = input.Pick({5, 2, 3, 4, msi::UiLevelBasicNoCancel});
     scenario.platform.extractedName = input.Text();
@@ -151,7 +159,8 @@ void RequireExitCode(const Scenario& scenario, const apply::DriverResult& outcom
     if (failed != results.end()) {
         Require(failed + 1 == results.end(), "configuring stops at the first failure");
         Require(!outcome.succeeded && outcome.exitCode == *failed, "a failed configure's result is the exit code");
-    } else if (outcome.succeeded && !results.empty()) {
+    } else if (!results.empty()) {
+        // Whether every product was patched or the run stopped at one already up to date.
         const auto any = [&](std::uint32_t result) {
             return std::find(results.begin(), results.end(), result) != results.end();
         };
@@ -169,8 +178,11 @@ void RequireCleanUp(const Scenario& scenario)
     Require(installer.uiLevel == scenario.uiLevelBefore, "the installer's UI level is restored");
     Require(!installer.logging, "logging is off afterwards");
     Require(installer.openHandles == 0, "every handle is closed");
+    Require(platform.held.empty() && platform.removedWhileHeld.empty(),
+            "the package is let go before it is deleted");
     if (scenario.extractionFails)
-        Require(platform.removed.empty(), "nothing is deleted when extraction failed");
+        Require(platform.removed.empty() && installer.calls.empty(),
+                "a failed extraction reaches no installer call and deletes nothing");
     else
         Require(platform.removed == std::vector<std::wstring>{platform.extractedName} && platform.files.empty(),
                 "the extracted package is deleted");

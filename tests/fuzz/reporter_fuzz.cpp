@@ -22,14 +22,28 @@ std::uint32_t PickId(FuzzInput& input)
 
 std::uint32_t PickLocale(FuzzInput& input)
 {
-    return input.Pick<std::uint32_t>({1033, 1031, 0x10407, 1036, 0});
+    return input.Pick<std::uint32_t>({1033, 1031, 0x10407, 1036, 0, 3079, 3082, 1034, 3076, 4100, 1028, 2052,
+                                      0x400});
 }
 
-// The string as the loader should give it: the language's version, English when the table
-// has none in that language, cut at a NUL and to 511 characters.
+// The version that stands in for a language the table lacks, by the rule of issue 11: the
+// table's language of the same primary language (its default sublanguage), Chinese by script.
+std::uint16_t Family(std::uint16_t language)
+{
+    const std::uint16_t primary = language & 0x3FF;
+    const std::uint16_t sub = language >> 10;
+    if (primary == 0x04)
+        return (sub == 1 || sub == 3 || sub == 5 || sub == 0x1F) ? 1028 : 2052;
+    return static_cast<std::uint16_t>(1 << 10 | primary);
+}
+
+// The string as the loader should give it: the language's version, else its family's, else
+// English, cut at a NUL and to 511 characters.
 std::wstring ExpectedString(const StringTable& table, std::uint16_t language, std::uint32_t id)
 {
     auto version = table.find(language);
+    if (version == table.end())
+        version = table.find(Family(language));
     if (version == table.end())
         version = table.find(FallbackLanguage);
     if (version == table.end() || !version->second.count(id))
@@ -62,7 +76,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Reporter reporter(platform);
     if (flags & SelectsLanguage)
         reporter.SelectLanguage(locale);
-    const std::uint16_t language = (flags & SelectsLanguage) ? std::uint16_t(locale & 0xFFFF) : platform.uiLanguage;
+    // A locale whose primary language is neutral names no language: the interface one holds.
+    const bool named = (flags & SelectsLanguage) && (locale & 0x3FF) != 0;
+    const std::uint16_t language = named ? std::uint16_t(locale & 0xFFFF) : platform.uiLanguage;
     reporter.ShowMessage(messageId);
 
     const std::optional<message::Entry> entry = message::Find(messageId);

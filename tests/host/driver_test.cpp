@@ -72,6 +72,26 @@ TEST_F(DriverTest, ExtractionFailureShowsErrorAndDeletesNothing)
     EXPECT_TRUE(installer.calls.empty());
 }
 
+TEST_F(DriverTest, AFailedExtractionShowsTheFailingStepsOwnErrorCode)
+{
+    platform.extractionFails = true;
+    platform.extractionError = 5;  // the temporary folder refuses writing
+    Run();
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_NE(platform.boxes[0].text.find(L"Error Code: 5"), std::wstring::npos);
+
+    platform.boxes.clear();
+    platform.extractionFails = false;
+    platform.extractionFallsShort = true;  // the disk is full
+    Run();
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_NE(platform.boxes[0].text.find(L"Error Code: 112"), std::wstring::npos);
+    // The short file stays, as Part 3.1 leaves it; the installer never sees it.
+    EXPECT_TRUE(platform.removed.empty());
+    EXPECT_TRUE(platform.files.count(package));
+    EXPECT_TRUE(installer.calls.empty());
+}
+
 TEST_F(DriverTest, AWrapperWithoutItsVersionFailsAsAFailedExtraction)
 {
     platform.upToDateVersion.reset();
@@ -88,6 +108,8 @@ TEST_F(DriverTest, UnreadablePackageShowsErrorAndDeletesIt)
     installer.packages.clear();
     EXPECT_EQ(Run().exitCode, 1603u);
     EXPECT_EQ(Captions(), std::vector<std::wstring>{L"Installation Error"});
+    // The installer's own answer to the open, not what the string loads left behind.
+    EXPECT_NE(platform.boxes[0].text.find(L"Error Code: 1627"), std::wstring::npos);
     EXPECT_TRUE(PackageDeleted());
 }
 
@@ -97,6 +119,38 @@ TEST_F(DriverTest, PatchCodeOf2048CharactersIsUnreadable)
     Product(First, L"Ledger");
     EXPECT_EQ(Run().exitCode, 1603u);
     EXPECT_TRUE(installer.configured.empty());
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_NE(platform.boxes[0].text.find(L"Error Code: 234"), std::wstring::npos);
+    EXPECT_TRUE(PackageDeleted());
+}
+
+TEST_F(DriverTest, ThePackageIsHeldWhileProductsAreConfiguredAndLetGoJustBeforeItIsDeleted)
+{
+    Product(First, L"Ledger");
+    Product(Second, L"Payroll");
+    std::vector<bool> heldAtConfigure;
+    installer.onConfigure = [&] { heldAtConfigure.push_back(platform.held.count(package) == 1); };
+    EXPECT_EQ(Run().exitCode, 0u);
+    EXPECT_EQ(heldAtConfigure, (std::vector<bool>{true, true}));
+    // A held file cannot be deleted: deleting it at all shows it was let go first.
+    EXPECT_TRUE(platform.held.empty());
+    EXPECT_TRUE(platform.removedWhileHeld.empty());
+    EXPECT_TRUE(PackageDeleted());
+}
+
+TEST_F(DriverTest, AnUnreadablePackageIsLetGoBeforeItIsDeleted)
+{
+    installer.packages.clear();
+    EXPECT_EQ(Run().exitCode, 1603u);
+    EXPECT_TRUE(platform.removedWhileHeld.empty());
+    EXPECT_TRUE(PackageDeleted());
+}
+
+TEST_F(DriverTest, AnUpToDateStopLetsThePackageGoBeforeDeletingIt)
+{
+    Product(First, L"Ledger").info[L"VersionString"] = L"12.2.0.4";
+    Run();
+    EXPECT_TRUE(platform.removedWhileHeld.empty());
     EXPECT_TRUE(PackageDeleted());
 }
 
@@ -146,14 +200,27 @@ TEST_F(DriverTest, APatchThatFitsNoInstalledProductReports308AndExits1642)
     Product(First, L"Ledger", L"1031").status = 1642;
     Product(Second, L"Payroll").sequenceResult = 1610;
     const apply::DriverResult result = Run();
+    EXPECT_FALSE(result.succeeded);
     EXPECT_EQ(result.exitCode, 1642u);
-    ASSERT_EQ(platform.boxes.size(), 3u);
-    // Each product's box comes in its own language, with its own name.
+    // Each product's box comes in its own language, with its own name, and no "up to date"
+    // follows to contradict them.
+    EXPECT_EQ(Captions(), (std::vector<std::wstring>{L"Installationsfehler", L"Installation Error"}));
     EXPECT_EQ(platform.boxes[0].text, L"DE service pack passt nicht zu Ledger");
     EXPECT_EQ(platform.boxes[1].text.find(L"This service pack could not be installed"), 0u);
     EXPECT_NE(platform.boxes[1].text.find(L"version of Payroll"), std::wstring::npos);
-    EXPECT_EQ(platform.boxes[2].caption, L"Installation Unnecessary");
     EXPECT_TRUE(installer.configured.empty());
+    EXPECT_TRUE(PackageDeleted());
+}
+
+TEST_F(DriverTest, UpToDateStillFollows308WhereAnotherTargetAlreadyHasThePatch)
+{
+    Product(First, L"Ledger").status = 1642;
+    Product(Second, L"Payroll").patchRegistered = true;
+    const apply::DriverResult result = Run();
+    EXPECT_TRUE(result.succeeded);
+    EXPECT_EQ(result.exitCode, 0u);
+    EXPECT_EQ(Captions(), (std::vector<std::wstring>{L"Installation Error", L"Installation Unnecessary"}));
+    EXPECT_EQ(platform.boxes[1].text, L"Your version of Payroll is up-to-date and this service pack is not necessary.");
 }
 
 TEST_F(DriverTest, ASequenceFailureLeavesTheOtherProductsToPatch)
@@ -318,6 +385,60 @@ TEST_F(DriverTest, ThreadLocaleFollowsEachProductsLanguage)
     EXPECT_EQ(platform.threadLocales, (std::vector<std::uint32_t>{1031, 0, 0, 1031, 0, 0}));
 }
 
+TEST_F(DriverTest, BothQuestionsAreAskedInTheProductsOwnContext)
+{
+    Product(First, L"Ledger");                                          // per machine
+    Product(Second, L"Payroll").context = msi::ContextUserUnmanaged;    // for this user alone
+    Product(Third, L"Kassa").context = msi::ContextUserManaged;         // for this user, by policy
+    const apply::DriverResult result = Run();
+    EXPECT_EQ(result.exitCode, 0u);
+    EXPECT_EQ(installer.sequenceContexts, (std::vector<std::uint32_t>{4, 2, 1}));
+    EXPECT_EQ(installer.patchStateContexts, (std::vector<std::uint32_t>{4, 2, 1}));
+    EXPECT_EQ(installer.configured, (std::vector<std::wstring>{First, Second, Third}));
+    EXPECT_EQ(Captions(), std::vector<std::wstring>{L"Installation Successful"});
+    ASSERT_EQ(ApplicableProducts.size(), 3u);
+    EXPECT_EQ(ApplicableProducts[1].context, msi::ContextUserUnmanaged);
+}
+
+TEST_F(DriverTest, APerUserProductAlreadyPatchedForItsUserNeedsNothing)
+{
+    ScriptedProduct& product = Product(First, L"Ledger");
+    product.context = msi::ContextUserUnmanaged;
+    product.patchRegistered = true;
+    EXPECT_EQ(Run().exitCode, 0u);
+    EXPECT_EQ(Captions(), std::vector<std::wstring>{L"Installation Unnecessary"});
+    EXPECT_TRUE(installer.configured.empty());
+}
+
+TEST_F(DriverTest, ProductsInRelatedLanguagesGetTheirFamilysTexts)
+{
+    LoadEveryTableLanguage(platform);
+    Product(First, L"Contabilidad", L"3082", L"3082");  // Spanish, modern sort
+    Product(Second, L"Buchhaltung", L"3079", L"3079");  // Austrian German
+    Product(Third, L"Caisse", L"3084", L"3084");        // Canadian French
+    Run();
+    ASSERT_EQ(installer.commandLines.size(), 3u);
+    EXPECT_NE(installer.commandLines[0].find(L"FILESINUSETEXT=\"Files 1034\""), std::wstring::npos);
+    EXPECT_NE(installer.commandLines[1].find(L"FILESINUSETEXT=\"Schließen Sie die folgenden Anwendungen:\""),
+              std::wstring::npos);
+    EXPECT_NE(installer.commandLines[2].find(L"FILESINUSETEXT=\"Files 1036\""), std::wstring::npos);
+    // The locale id goes to the installer as the product has it.
+    EXPECT_NE(installer.commandLines[0].find(L"LOCALEID=3082 "), std::wstring::npos);
+}
+
+TEST_F(DriverTest, AProductWithoutAUsableLanguageGetsTheUserInterfaceLanguage)
+{
+    platform.uiLanguage = 1031;
+    Product(First, L"Ledger", L"1033").status = 1642;
+    Product(Second, L"Payroll", L"").status = 1642;
+    Product(Third, L"Kassa", L"abc").status = 1642;
+    Run();
+    ASSERT_EQ(platform.boxes.size(), 3u);
+    EXPECT_EQ(platform.boxes[0].caption, L"Installation Error");
+    EXPECT_EQ(platform.boxes[1].text, L"DE service pack passt nicht zu Payroll");
+    EXPECT_EQ(platform.boxes[2].text, L"DE service pack passt nicht zu Kassa");
+}
+
 // --- Configuring one product ---
 
 TEST_F(DriverTest, CommandLineCarriesTheLocaleIdOnlyWhenItHasTwoCharacters)
@@ -376,5 +497,24 @@ TEST_F(DriverTest, HostileProductValuesKeepTheCommandLinesShape)
     EXPECT_EQ(installer.logsAtConfigure[0].find(L'\\', 8), std::wstring::npos);
     EXPECT_LE(installer.logsAtConfigure[0].size(), 259u);
 }
+
+// --- A restart still owed ---
+
+class RestartOwedTest : public DriverTest, public testing::WithParamInterface<std::uint32_t> {};
+
+TEST_P(RestartOwedTest, OutlivesAStopAtAProductAlreadyUpToDate)
+{
+    const std::uint32_t restart = GetParam();
+    Product(First, L"Ledger").configureResult = restart;
+    Product(Second, L"Payroll").info[L"VersionString"] = L"12.2.0.4";
+    Product(Third, L"Kassa");
+    const apply::DriverResult result = Run();
+    EXPECT_FALSE(result.succeeded);
+    EXPECT_EQ(result.exitCode, restart);
+    EXPECT_EQ(Captions(), std::vector<std::wstring>{L"Installation Unnecessary"});
+    EXPECT_EQ(installer.configured, std::vector<std::wstring>{First});
+}
+
+INSTANTIATE_TEST_SUITE_P(RequiredAndInitiated, RestartOwedTest, testing::Values(3010u, 1641u));
 
 }  // namespace

@@ -82,6 +82,18 @@ TEST_F(PackageReaderTest, NoPackageLeavesTheTextsAlone)
     EXPECT_EQ(targets, L"untouched");
 }
 
+TEST_F(PackageReaderTest, AFailedReadKeepsTheInstallersOwnResult)
+{
+    std::wstring text;
+    EXPECT_FALSE(reader.ReadPatchCode(L"C:\\Temp\\nothing", text));
+    EXPECT_EQ(reader.failure, 1627u);  // the open
+    Store(9, std::wstring(2048, L'D'));
+    EXPECT_FALSE(reader.ReadPatchCode(Package, text));
+    EXPECT_EQ(reader.failure, 234u);   // the read
+    EXPECT_FALSE(reader.ReadTargetProductCodes(L"C:\\" + std::wstring(257, L'p'), text));
+    EXPECT_EQ(reader.failure, 206u);   // no full path within 260 characters
+}
+
 TEST_F(PackageReaderTest, AFullPathOf260CharactersIsNotOpened)
 {
     const std::wstring longPath = L"C:\\" + std::wstring(257, L'p');
@@ -172,6 +184,20 @@ TEST(ShowTargetProductList, AnUnreadablePackageShowsAnEmptyBox)
     EXPECT_FALSE(package::ShowTargetProductList(platform, installer));
     ASSERT_EQ(platform.boxes.size(), 1u);
     EXPECT_EQ(platform.boxes[0].text, L"");
+    EXPECT_TRUE(installer.calls.empty());
+}
+
+TEST(ShowTargetProductList, AShortExtractionNeverReachesTheInstaller)
+{
+    ScriptedPlatform platform;
+    ScriptedInstaller installer;
+    installer.packages[Package][7] = Code;  // what a reader would find in the short file
+    platform.extractionFallsShort = true;
+    EXPECT_FALSE(package::ShowTargetProductList(platform, installer));
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(platform.boxes[0].text, L"");
+    EXPECT_TRUE(installer.calls.empty());
+    EXPECT_TRUE(platform.files.count(Package));  // left, as "/i" leaves its file
 }
 
 }  // namespace

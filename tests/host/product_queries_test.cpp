@@ -112,4 +112,20 @@ TEST(ProductRecord, DefaultsAndCopiesAreIndependent)
     EXPECT_TRUE(ApplicableProducts.empty());
 }
 
+TEST_F(ProductQueriesTest, TheContextIsPerMachineFirstThenTheUsersOwn)
+{
+    for (std::uint32_t context : {msi::ContextMachine, msi::ContextUserUnmanaged, msi::ContextUserManaged}) {
+        product.context = context;
+        EXPECT_EQ(queries.QueryProductContext(Code), context);
+    }
+    EXPECT_EQ(std::vector<std::wstring>(installer.calls.end() - 3, installer.calls.end()),
+              (std::vector<std::wstring>{L"GetProductInfoEx State 4", L"GetProductInfoEx State 2",
+                                         L"GetProductInfoEx State 1"}));
+}
+
+TEST_F(ProductQueriesTest, AProductNoContextKnowsIsAskedAboutPerMachine)
+{
+    EXPECT_EQ(queries.QueryProductContext(L"{00000000-0000-0000-0000-000000000000}"), msi::ContextMachine);
+}
+
 }  // namespace

@@ -135,6 +135,69 @@ TEST_F(ReporterTest, BeforeAnyProductTheUserInterfaceLanguageHolds)
     EXPECT_TRUE(german.threadLocales.empty());
 }
 
+// --- Which version of the table a language gets ---
+
+struct FamilyCase {
+    std::uint32_t locale;
+    std::uint16_t version;  // of the table's fourteen
+};
+
+class LanguageFamilyTest : public testing::TestWithParam<FamilyCase> {};
+
+TEST_P(LanguageFamilyTest, TheExactVersionElseTheFamilysElseEnglish)
+{
+    RunOptions = {};
+    ScriptedPlatform platform;
+    LoadEveryTableLanguage(platform);
+    Reporter reporter(platform);
+    reporter.SelectLanguage(GetParam().locale);
+    EXPECT_EQ(reporter.LoadResourceString(311, 512), L"Error " + std::to_wstring(GetParam().version));
+    EXPECT_EQ(platform.threadLocales, std::vector<std::uint32_t>{GetParam().locale});
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, LanguageFamilyTest, testing::Values(
+    FamilyCase{1031, 1031}, FamilyCase{1034, 1034}, FamilyCase{2052, 2052}, FamilyCase{1028, 1028},
+    FamilyCase{3082, 1034},     // Spanish, modern sort
+    FamilyCase{2058, 1034},     // Spanish, Mexico
+    FamilyCase{3079, 1031},     // German, Austria
+    FamilyCase{2055, 1031},     // German, Switzerland
+    FamilyCase{0x10407, 1031},  // German with the phone-book sort
+    FamilyCase{3084, 1036},     // French, Canada
+    FamilyCase{2070, 1046},     // Portuguese, Portugal
+    FamilyCase{3076, 1028},     // Chinese, Hong Kong: traditional characters
+    FamilyCase{5124, 1028},     // Chinese, Macao
+    FamilyCase{0x7C04, 1028},   // Chinese, Traditional script
+    FamilyCase{4100, 2052},     // Chinese, Singapore: simplified characters
+    FamilyCase{0x0004, 2052},   // Chinese, Simplified script
+    FamilyCase{2057, 1033},     // English, United Kingdom
+    FamilyCase{1043, 1033},     // Dutch: no version in its family
+    FamilyCase{1053, 1033}));   // Swedish
+
+TEST_F(ReporterTest, TheFamilysVersionIsTakenWhereTheExactOneIsMissingAltogether)
+{
+    platform.stringTable[1034] = {{311, L"Error de instalación"}};
+    reporter.SelectLanguage(3082);
+    EXPECT_EQ(reporter.LoadResourceString(311, 512), L"Error de instalación");
+    // A text the family's version lacks is empty there, as for the exact language.
+    EXPECT_EQ(reporter.LoadResourceString(320, 512), L"");
+}
+
+TEST_F(ReporterTest, ALanguageOfNoNumberBringsBackTheUserInterfaceLanguage)
+{
+    ScriptedPlatform spanish;
+    LoadEnglishAndGerman(spanish);
+    LoadEveryTableLanguage(spanish);
+    spanish.uiLanguage = 3082;  // chosen by the same rule: Spanish
+    Reporter reporter(spanish);
+    EXPECT_EQ(reporter.LoadResourceString(311, 512), L"Error 1034");
+    for (std::uint32_t none : {0u, 0x400u, 0x800u, 0x10000u}) {  // no language, user or system default
+        reporter.SelectLanguage(1031);
+        reporter.SelectLanguage(none);
+        EXPECT_EQ(reporter.SelectedLanguage(), 3082) << none;
+        EXPECT_EQ(reporter.LoadResourceString(311, 512), L"Error 1034") << none;
+    }
+}
+
 TEST_F(ReporterTest, LoadedTextsAreCutBeforeTheCapacity)
 {
     platform.stringTable[1033][309] = std::wstring(600, L'x');

@@ -106,24 +106,44 @@ std::uint32_t ScriptedInstaller::CloseHandle(msi::Handle handle)
     return msi::Success;
 }
 
-std::uint32_t ScriptedInstaller::DeterminePatchSequence(const std::wstring& productCode, const std::wstring&,
-                                                        int& order, std::uint32_t& status)
+std::uint32_t ScriptedInstaller::GetProductInfoEx(const std::wstring& productCode, std::uint32_t context,
+                                                  const wchar_t* property, wchar_t* buffer, std::uint32_t& length)
+{
+    calls.push_back(std::wstring(L"GetProductInfoEx ") + property + L" " + std::to_wstring(context));
+    const auto product = products.find(productCode);
+    if (product == products.end() || product->second.context != context)
+        return msi::UnknownProduct;
+    if (std::wstring(property) != L"State")
+        return 1608;  // ERROR_UNKNOWN_PROPERTY
+    return CopyOut(std::to_wstring(product->second.state), buffer, length);
+}
+
+std::uint32_t ScriptedInstaller::DeterminePatchSequence(const std::wstring& productCode, std::uint32_t context,
+                                                        const std::wstring&, int& order, std::uint32_t& status)
 {
     calls.push_back(L"DeterminePatchSequence");
+    sequenceContexts.push_back(context);
     const auto found = products.find(productCode);
     if (found == products.end())
         return msi::UnknownProduct;
+    // As Wine's installer answers for a product asked about outside its own context.
+    if (found->second.context != context)
+        return 1610;  // ERROR_BAD_CONFIGURATION
     order = found->second.order;
     status = found->second.status;
     return found->second.sequenceResult;
 }
 
-std::uint32_t ScriptedInstaller::GetPatchState(const std::wstring& patchCode, const std::wstring& productCode)
+std::uint32_t ScriptedInstaller::GetPatchState(const std::wstring& patchCode, const std::wstring& productCode,
+                                               std::uint32_t context)
 {
     calls.push_back(L"GetPatchState");
     patchStateCodes.push_back(patchCode);
+    patchStateContexts.push_back(context);
     const auto found = products.find(productCode);
-    return found != products.end() && found->second.patchRegistered ? msi::Success : 1647;
+    if (found == products.end() || found->second.context != context)
+        return msi::UnknownProduct;
+    return found->second.patchRegistered ? msi::Success : 1647;
 }
 
 std::uint32_t ScriptedInstaller::EnableLog(std::uint32_t mode, const std::wstring& path, std::uint32_t)

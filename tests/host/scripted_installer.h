@@ -17,6 +17,7 @@ struct ScriptedProduct {
     std::uint32_t sequenceResult = msi::Success;
     int order = 0;
     std::uint32_t status = 0;
+    std::uint32_t context = msi::ContextMachine;  // the one context that knows the product
     bool patchRegistered = false;
     std::uint32_t configureResult = msi::Success;
 };
@@ -36,6 +37,8 @@ public:
     std::vector<std::wstring> configured;            // product codes configured
     std::vector<std::wstring> commandLines;
     std::vector<std::wstring> patchStateCodes;       // patch codes the state query got
+    std::vector<std::uint32_t> sequenceContexts;     // contexts the sequence check was asked in
+    std::vector<std::uint32_t> patchStateContexts;   // contexts the state query was asked in
     std::vector<int> uiLevelsAtConfigure;
     std::vector<std::wstring> logsAtConfigure;
     int openHandles = 0;
@@ -52,9 +55,12 @@ public:
     std::uint32_t GetProductProperty(msi::Handle product, const wchar_t* property, wchar_t* buffer,
                                      std::uint32_t& length) override;
     std::uint32_t CloseHandle(msi::Handle handle) override;
-    std::uint32_t DeterminePatchSequence(const std::wstring& productCode, const std::wstring& patchPath,
-                                         int& order, std::uint32_t& status) override;
-    std::uint32_t GetPatchState(const std::wstring& patchCode, const std::wstring& productCode) override;
+    std::uint32_t GetProductInfoEx(const std::wstring& productCode, std::uint32_t context, const wchar_t* property,
+                                   wchar_t* buffer, std::uint32_t& length) override;
+    std::uint32_t DeterminePatchSequence(const std::wstring& productCode, std::uint32_t context,
+                                         const std::wstring& patchPath, int& order, std::uint32_t& status) override;
+    std::uint32_t GetPatchState(const std::wstring& patchCode, const std::wstring& productCode,
+                                std::uint32_t context) override;
     std::uint32_t EnableLog(std::uint32_t mode, const std::wstring& path, std::uint32_t attributes) override;
     std::uint32_t ConfigureProductEx(const std::wstring& productCode, int installLevel, int installState,
                                      const std::wstring& commandLine) override;

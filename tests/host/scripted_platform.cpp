@@ -32,17 +32,52 @@ std::optional<std::wstring> ScriptedPlatform::FullPathName(const std::wstring& p
 bool ScriptedPlatform::RemoveFile(const std::wstring& path)
 {
     removed.push_back(path);
+    if (held.count(path)) {
+        removedWhileHeld.push_back(path);
+        lastError = 32;  // ERROR_SHARING_VIOLATION
+        return false;
+    }
     return files.erase(path) == 1;
 }
 
 bool ScriptedPlatform::ExtractPatchPackage(std::wstring& packagePath)
 {
+    if (extractionFails) {
+        lastError = extractionError;
+        return false;
+    }
     if (packagePath.empty())
         packagePath = extractedName;
-    if (extractionFails)
-        return false;
     files.insert(packagePath);
+    if (extractionFallsShort) {
+        lastError = 112;  // ERROR_DISK_FULL
+        return false;
+    }
     return true;
+}
+
+namespace {
+
+class ScriptedHeldFile final : public HeldFile {
+public:
+    ScriptedHeldFile(ScriptedPlatform& platform, std::wstring path) : platform_(platform), path_(std::move(path))
+    {
+        platform_.held.insert(path_);
+    }
+    ~ScriptedHeldFile() override { platform_.held.erase(path_); }
+
+private:
+    ScriptedPlatform& platform_;
+    std::wstring path_;
+};
+
+}  // namespace
+
+std::unique_ptr<HeldFile> ScriptedPlatform::ExtractAndHoldPatchPackage(std::wstring& packagePath)
+{
+    if (!ExtractPatchPackage(packagePath))
+        return nullptr;
+    return std::make_unique<ScriptedHeldFile>(*this, packagePath);
 }
 
 std::optional<std::wstring> ScriptedPlatform::EmbeddedUpToDateVersion()
@@ -74,4 +109,14 @@ void LoadEnglishAndGerman(ScriptedPlatform& platform)
         {313, L"Installation nicht erforderlich"},
         {320, L"Schließen Sie die folgenden Anwendungen:"},
     };
+}
+
+void LoadEveryTableLanguage(ScriptedPlatform& platform)
+{
+    for (std::uint16_t language : {1028, 1029, 1031, 1033, 1034, 1036, 1038, 1040, 1041, 1042, 1045, 1046, 1049, 2052}) {
+        if (platform.stringTable.count(language))
+            continue;
+        platform.stringTable[language] = {{311, L"Error " + std::to_wstring(language)},
+                                          {320, L"Files " + std::to_wstring(language)}};
+    }
 }

@@ -23,11 +23,18 @@ public:
     std::vector<std::uint32_t> threadLocales;
     std::vector<Box> boxes;
     std::optional<std::wstring> temporaryDirectory = std::wstring(L"C:\\Temp\\");
+    // The file cannot be created: no file, a temporary name stays empty, last error as set.
     bool extractionFails = false;
+    // The file is created but written short: it stays, under its name, with last error 112.
+    bool extractionFallsShort = false;
+    std::uint32_t extractionError = 5;  // ERROR_ACCESS_DENIED, a temporary folder refusing
     std::wstring extractedName = L"C:\\Temp\\MSP1";
     std::optional<std::wstring> upToDateVersion = std::wstring(L"12.2.0.4");
     std::set<std::wstring> files;
-    std::vector<std::wstring> removed;
+    // Files held open (HeldFile): as on Windows, no one can delete them, not even the holder.
+    std::set<std::wstring> held;
+    std::vector<std::wstring> removed;           // every deletion asked for
+    std::vector<std::wstring> removedWhileHeld;  // those that failed because the file was held
 
     std::uint32_t LastError() override;
     void SetLastErrorValue(std::uint32_t value) override { lastError = value; }
@@ -39,8 +46,14 @@ public:
     std::optional<std::wstring> FullPathName(const std::wstring& path, std::size_t capacity) override;
     bool RemoveFile(const std::wstring& path) override;
     bool ExtractPatchPackage(std::wstring& packagePath) override;
+    std::unique_ptr<HeldFile> ExtractAndHoldPatchPackage(std::wstring& packagePath) override;
     std::optional<std::wstring> EmbeddedUpToDateVersion() override;
 };
 
 // The English texts of the wrapper's table, and a German version for language tests.
 void LoadEnglishAndGerman(ScriptedPlatform& platform);
+
+// The languages the wrapper's table holds (Part 1.2), the ones already loaded left as they
+// are; each new version has only its caption 311, "Error <language id>", and its text 320,
+// "Files <language id>", so that a test sees which version a string came from.
+void LoadEveryTableLanguage(ScriptedPlatform& platform);

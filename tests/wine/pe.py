@@ -15,9 +15,6 @@ class Image:
     resources: dict     # (type, name, language) -> bytes; type and name are int or str
     sections: list      # (name, virtual size, raw size)
 
-    def imported_functions(self, dll):
-        return self.functions.get(dll.lower(), [])
-
     def string_tables(self):
         """{language: {id: text}} from the RT_STRING blocks."""
         tables = {}

@@ -8,8 +8,8 @@ msibuild, because wixl 0.101 cannot write everything the tests need:
   - wixl refuses an empty Property value and libmsi's INSERT refuses one too, but its UPDATE
     stores one: an empty LOCALEID is inserted with a stand-in value and then updated to ''
     (the row stays, with an empty Value);
-  - wixl has no error custom actions (type 19), so msibuild inserts the CustomAction row and
-    its InstallExecuteSequence entry.
+  - wixl has no error custom actions (type 19), nor programs named by a property (type 50),
+    so msibuild inserts their CustomAction rows and InstallExecuteSequence entries.
 msibuild runs only the last -q of a command line, so each edit is a call of its own.
 
 Patch packages are written by patchbuilder.exe, and msiquery.exe reads what the installer
@@ -33,6 +33,11 @@ PATCH_REFUSAL_TEXT = "Korvanta test product: this product does not take patches.
 REFUSAL_ACTION = "KorvantaRefusePatch"
 REFUSAL_SEQUENCE = 1501  # right after InstallInitialize, which wixl schedules at 1500
 ERROR_CUSTOM_ACTION = 19  # msidbCustomActionTypeError: shows Target as an error and fails
+# Runs the program a property names with Target as its (formatted) arguments, and waits for it.
+PROGRAM_CUSTOM_ACTION = 50  # msidbCustomActionTypeExe + msidbCustomActionTypeProperty
+PROBE_ACTION = "KorvantaRunOnPatch"
+PROBE_PROPERTY = "KORVANTAPROBE"
+PROBE_SEQUENCE = 1502
 # Longer target texts go through a file: a Windows command line holds 32767 characters.
 LONGEST_ARGUMENT = 16000
 COMPONENT_NAMESPACE = uuid.UUID("5d0c1c4e-8f34-4b7e-9a0e-6b1f3c2d7a11")
@@ -62,7 +67,7 @@ def _sql_text(value):
     return f"'{value}'"
 
 
-def _edits(name, locale_id, fail_on_patch):
+def _edits(name, locale_id, fail_on_patch, run_on_patch):
     """The SQL statements that finish a product after wixl, in order."""
     yield f"UPDATE `Property` SET `Value` = {_sql_text(name)} WHERE `Property` = 'ProductName'"
     if locale_id is not None:
@@ -75,15 +80,27 @@ def _edits(name, locale_id, fail_on_patch):
                f"('{REFUSAL_ACTION}', {ERROR_CUSTOM_ACTION}, {_sql_text(PATCH_REFUSAL_TEXT)})")
         yield ("INSERT INTO `InstallExecuteSequence` (`Action`, `Condition`, `Sequence`) VALUES "
                f"('{REFUSAL_ACTION}', 'PATCH', {REFUSAL_SEQUENCE})")
+    if run_on_patch:
+        program, arguments = run_on_patch
+        yield ("INSERT INTO `Property` (`Property`, `Value`) VALUES "
+               f"('{PROBE_PROPERTY}', {_sql_text(program)})")
+        yield ("INSERT INTO `CustomAction` (`Action`, `Type`, `Source`, `Target`) VALUES "
+               f"('{PROBE_ACTION}', {PROGRAM_CUSTOM_ACTION}, '{PROBE_PROPERTY}', {_sql_text(arguments)})")
+        yield ("INSERT INTO `InstallExecuteSequence` (`Action`, `Condition`, `Sequence`) VALUES "
+               f"('{PROBE_ACTION}', 'PATCH', {PROBE_SEQUENCE})")
 
 
 def build_product(out_dir, product_code, name, version, upgrade_code, language=1033,
-                  locale_id=None, fail_on_patch=False):
-    """Builds an installable x64 per-machine product and returns the path of its .msi.
+                  locale_id=None, fail_on_patch=False, per_user=False, run_on_patch=None):
+    """Builds an installable x64 product and returns the path of its .msi.
 
     locale_id None leaves LOCALEID out, "" gives it an empty value, anything else that value.
     fail_on_patch adds an error custom action conditioned on PATCH: the product installs, but
     applying a patch to it fails with 1603.
+    per_user makes a product that installs for the installing user alone (no ALLUSERS).
+    run_on_patch, (program, arguments) with Windows paths, runs the program while a patch is
+    applied, right after InstallInitialize, and waits for it; the arguments are formatted, so
+    "[PATCH]" stands for the patch package being applied. It must end with exit code 0.
     """
     out_dir = pathlib.Path(out_dir)
     stem = f"{product_code.strip('{}')}-{version}"  # the name may hold characters no file name can
@@ -94,6 +111,7 @@ def build_product(out_dir, product_code, name, version, upgrade_code, language=1
     wxs = work / "product.wxs"
     wxs.write_text(string.Template(TEMPLATE.read_text(encoding="utf-8")).substitute(
         product_code=product_code, upgrade_code=upgrade_code, version=version, language=language,
+        scope="perUser" if per_user else "perMachine",
         folder=product_code.strip("{}"),
         component_guid="{%s}" % str(uuid.uuid5(COMPONENT_NAMESPACE, product_code)).upper()),
         encoding="utf-8")
@@ -102,7 +120,7 @@ def build_product(out_dir, product_code, name, version, upgrade_code, language=1
     codepage = work / "_ForceCodepage.idt"
     codepage.write_bytes(f"\r\n\r\n{UTF8_CODEPAGE}\t_ForceCodepage\r\n".encode("ascii"))
     _run(["msibuild", msi, "-i", codepage])
-    for statement in _edits(name, locale_id, fail_on_patch):
+    for statement in _edits(name, locale_id, fail_on_patch, run_on_patch):
         _run(["msibuild", msi, "-q", statement])
     return msi
 

@@ -8,6 +8,10 @@ from harness import WRAPPER
 
 PLANTED = harness.BUILD / "tests" / "wine" / "planted.dll"
 NAIVE = harness.BUILD / "tests" / "wine" / "naive_loader.exe"
+FALLBACK_PROBE = harness.BUILD / "tests" / "wine" / "dll_search_probe.exe"
+# What Windows 7 lacks without its DLL-search update (KB2533623); an import of any of them
+# keeps the wrapper from starting there at all.
+SEARCH_UPDATE_FUNCTIONS = {"SetDefaultDllDirectories", "AddDllDirectory", "RemoveDllDirectory"}
 NAMES = ("msi", "version", "cabinet", "msvcp_win", "userenv", "profapi", "cryptbase")
 PREFER_PLANTED = {"WINEDLLOVERRIDES": "mscoree,mshtml=;" + ";".join(f"{n}=n,b" for n in NAMES)}
 
@@ -30,6 +34,13 @@ def test_msi_is_not_in_the_import_table():
         assert "msi.dll" not in {name.lower() for name in pe.read(exe).imports}
 
 
+def test_neither_build_imports_what_windows_7_lacks_without_its_update():
+    for exe in (WRAPPER, harness.BUILD.parent / "win32" / "svcpack.exe"):
+        imported = {name for names in pe.read(exe).functions.values() for name in names}
+        assert "SetDllDirectoryW" in imported, exe
+        assert not imported & SEARCH_UPDATE_FUNCTIONS, exe
+
+
 def test_a_plain_load_from_the_folder_would_take_the_planted_dll(prefix, tmp_path):
     folder, naive = downloads(tmp_path, NAIVE)
     prefix.run(naive, ["msi.dll"], cwd=folder, env=PREFER_PLANTED)
@@ -46,3 +57,13 @@ def test_the_wrapper_ignores_dlls_beside_it_and_still_works(prefix, tmp_path):
     assert listed.exit_code == 0
     assert installed.exit_code == 1642
     assert installed.called("MsiQueryProductStateW")
+
+
+def test_without_set_default_dll_directories_the_planted_dlls_stay_unloaded_too(prefix, tmp_path):
+    """The search the wrapper falls back to where SetDefaultDllDirectories is missing, forced
+    by the probe: the wrapper's own loads of msi.dll, shell32.dll and user32.dll by their
+    system-directory path take nothing from the folder, and msi.dll answers."""
+    folder, probe = downloads(tmp_path, FALLBACK_PROBE)
+    run = prefix.run(probe, cwd=folder, env=PREFER_PLANTED)
+    assert run.exit_code == 0
+    assert loaded(folder) == []

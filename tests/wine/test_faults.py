@@ -1,5 +1,6 @@
 """Faults injected around the wrapper and bad packages: every case ends in a clear box (none
 under /q), a documented exit code, and nothing written where it does not belong."""
+import re
 import resource
 import shutil
 import signal
@@ -14,6 +15,7 @@ from harness import WRAPPER, windows_path
 from test_extract import immutable
 
 ERROR = ("Installation Error", 0x50010)
+ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED = 3, 5
 OWN_PATCH = "{0D0E1F20-3142-4C5D-8E9F-A0B1C2D3E401}"
 UPGRADE = "{0D0E1F20-3142-4C5D-8E9F-A0B1C2D3E500}"
 
@@ -39,11 +41,20 @@ def caption_and_style(run):
 
 # --- The temporary directory ---
 
+def error_code(run):
+    """The error code message 300 shows."""
+    [(text, _, _)] = run.boxes
+    return int(re.search(r"Error Code: (-?\d+)$", text).group(1))
+
+
 def test_a_missing_temporary_directory(prefix, tmp_path):
     prefix.set_temp(windows_path(tmp_path / "gone"))
     install, listing, extract = (prefix.run(WRAPPER, args, watch=tmp_path) for args in ([], ["/i"], ["/e"]))
     assert (install.exit_code, caption_and_style(install)) == (1603, ERROR)
+    assert error_code(install) == ERROR_PATH_NOT_FOUND  # the creation's own error
     assert (listing.exit_code, listing.boxes[0][0]) == (1603, "")
+    # No name that could not be created is handed to the installer's summary read.
+    assert listing.called("MsiGetSummaryInformationW") == []
     assert extract.exit_code == 1603 and extract.boxes == []
     assert not (tmp_path / "gone").exists()
     assert install.new_files == listing.new_files == extract.new_files == []
@@ -54,6 +65,7 @@ def test_an_unwritable_temporary_directory(prefix):
         install = prefix.run(WRAPPER)
         quiet = prefix.run(WRAPPER, ["/q"])
     assert (install.exit_code, caption_and_style(install)) == (1603, ERROR)
+    assert error_code(install) == ERROR_ACCESS_DENIED  # not what a later check left behind
     assert (quiet.exit_code, quiet.boxes) == (1603, [])
     assert package_files(prefix.temp_dir) == []
     assert install.called("MsiGetSummaryInformationW") == []

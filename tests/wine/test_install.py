@@ -140,3 +140,67 @@ def test_an_installer_failure_shows_its_code_and_leaves_the_next_product_untouch
     [(code, line)] = configured(run)
     assert code == EMPTY_LOCALE.product_code and "LOCALEID" not in line
     assert products.query(prefix, "info", EMPTY_LOCALE.product_code, "VersionString") == demo.NEW_VERSION
+
+
+# --- The extracted package held, per-user products, languages by family ---
+
+TAMPER_PROBE = harness.BUILD / "tests" / "wine" / "tamper_probe.exe"
+ERROR_SHARING_VIOLATION = "32"
+WATCHED = demo.DemoProduct("{0C9D2E3F-4051-4B6C-9D7E-8F9A0B1C2D03}", "Korvanta Watched", 1033, "1033")
+PERSONAL = demo.DemoProduct("{0C9D2E3F-4051-4B6C-9D7E-8F9A0B1C2D04}", "Korvanta Personal", 1033, "1033")
+SPANISH = demo.DemoProduct("{0C9D2E3F-4051-4B6C-9D7E-8F9A0B1C2D05}", "Korvanta Contabilidad", 3082, "3082")
+AUSTRIAN = demo.DemoProduct("{0C9D2E3F-4051-4B6C-9D7E-8F9A0B1C2D06}", "Korvanta Buchhaltung", 3079, "3079")
+
+
+def test_no_other_process_can_change_the_package_while_the_installer_applies_it(prefix, product_dir, tmp_path):
+    # The product's own custom action starts the probe in the middle of the patch's
+    # installation, against the package the installer was given ("[PATCH]").
+    report = tmp_path / "tamper.txt"
+    install(prefix, product_dir, WATCHED, run_on_patch=(
+        harness.windows_path(TAMPER_PROBE), f'"[PATCH]" "{harness.windows_path(report)}"'))
+    run = prefix.run(wrapper_for(prefix, tmp_path, WATCHED), ["/q"])
+    assert run.exit_code == 0
+    assert products.query(prefix, "info", WATCHED.product_code, "VersionString") == demo.NEW_VERSION
+    assert products.query(prefix, "patchstate", OWN_PATCH, WATCHED.product_code) == "1"
+    attempts = dict(line.split() for line in report.read_text().splitlines())
+    assert attempts == {"read": "0", "write": ERROR_SHARING_VIOLATION, "rename": ERROR_SHARING_VIOLATION,
+                        "delete": ERROR_SHARING_VIOLATION}
+    assert package_files(prefix) == []
+
+
+def test_a_product_installed_for_this_user_alone_is_patched_for_that_user(prefix, product_dir, tmp_path, table):
+    install(prefix, product_dir, PERSONAL, per_user=True)
+    run = prefix.run(wrapper_for(prefix, tmp_path, PERSONAL))
+    assert run.exit_code == 0
+    # Both questions went to the user's own context (2), where the installer knows it.
+    assert [c.args[2] for c in run.called("MsiDeterminePatchSequenceW")] == [2]
+    assert [c.args[3] for c in run.called("MsiGetPatchInfoExW")] == [2]
+    [(text, caption, style)] = run.boxes
+    assert (caption, style) == (table[1033][312], 0x50040)
+    assert text == table[1033][301].replace("%s", "service pack")
+    assert products.query(prefix, "info", PERSONAL.product_code, "VersionString") == demo.NEW_VERSION
+    assert products.query(prefix, "patchstate", OWN_PATCH, PERSONAL.product_code, "user") == "1"
+
+
+def test_products_in_related_languages_get_their_familys_texts(prefix, product_dir, tmp_path, table):
+    install(prefix, product_dir, AUSTRIAN)
+    install(prefix, product_dir, SPANISH)
+    run = prefix.run(wrapper_for(prefix, tmp_path, AUSTRIAN, SPANISH))
+    assert run.exit_code == 0
+    lines = dict(configured(run))
+    for product, version in ((AUSTRIAN, 1031), (SPANISH, 1034)):
+        line = lines[product.product_code]
+        package = re.match(r'PATCH="([^"]+)" ', line).group(1)
+        assert harness.same_text(line, command_line(package, product.locale_id, table[version][320])), product.name
+    # The one box comes in the last product's language: Spanish (3082) gets 1034's texts.
+    [(text, caption, _)] = run.boxes
+    assert caption == table[1034][312]
+    assert harness.same_text(text, table[1034][301].replace("%s", "service pack"))
+
+    # Austrian German (3079) gets 1031's: the patch is already there for that product.
+    again = prefix.run(wrapper_for(prefix, tmp_path, AUSTRIAN))
+    assert again.exit_code == 0 and configured(again) == []
+    [(text, caption, _)] = again.boxes
+    assert caption == table[1031][313]
+    first, second, rest = table[1031][306].split("%s")
+    assert harness.same_text(text, f"{first}{AUSTRIAN.name}{second}service pack{rest}")

@@ -81,6 +81,21 @@ def test_the_product_language_wins_over_the_user_interface_language(shared_prefi
 def test_before_any_product_the_user_interface_language_holds(prefix, table):
     [(_, caption, _)] = show(prefix, 300, env={"LANG": "de_DE.UTF-8"})
     assert caption == table[1031][311]
+    # A product whose language is no number (0) brings it back.
+    [(_, caption, _)] = show(prefix, 300, "--language", 1041, "--language", 0, env={"LANG": "de_DE.UTF-8"})
+    assert caption == table[1031][311]
+
+
+@pytest.mark.parametrize("language, version", [
+    (3084, 1036),  # French, Canada
+    (2070, 1046),  # Portuguese, Portugal
+    (3076, 1028),  # Chinese, Hong Kong: traditional characters
+    (4100, 2052),  # Chinese, Singapore: simplified characters
+])
+def test_a_language_the_table_lacks_gets_its_familys_version(shared_prefix, table, language, version):
+    [(text, caption, _)] = show(shared_prefix, 306, "--language", language, "--product", "Ledger")
+    assert caption == table[version][313]
+    assert harness.same_text(text, table[version][306].replace("%s", "Ledger", 1).replace("%s", "service pack", 1))
 
 
 def test_product_names_are_shown_verbatim(shared_prefix):

@@ -74,3 +74,14 @@ def test_translations_keep_their_placeholders_and_bounds(tables, language):
     assert '"' not in tables[language][320], name
     if language != 1033:
         assert all(tables[language][i] != ENGLISH[i] for i in (300, 301, 311)), name
+
+
+def test_the_reviewed_wordings(tables):
+    # German 310: "dieses" with the word in the accusative, not a genitive it cannot take.
+    assert tables[1031][310] == "Um dieses %s zu installieren, müssen Sie in der Befehlszeile eine Patchliste angeben."
+    # Russian 306: cause and result joined by "поэтому", not a bare comma.
+    assert tables[1049][306] == ("Установленная версия %s актуальна, поэтому установка этого пакета обновления "
+                                 "не требуется.")
+    # Czech and Polish 307: Korvanta is the product's name, not a company's.
+    assert "očekávaný produkt Korvanta" in tables[1029][307] and "společnosti" not in tables[1029][307]
+    assert "oczekiwanego produktu Korvanta" in tables[1045][307] and "firmy" not in tables[1045][307]

@@ -20,11 +20,11 @@ Answer ProductInfo(const std::wstring& product, const std::wstring& attribute)
         L"MsiGetProductInfoW " + attribute);
 }
 
-Answer PatchState(const std::wstring& patch, const std::wstring& product)
+Answer PatchState(const std::wstring& patch, const std::wstring& product, MSIINSTALLCONTEXT context)
 {
     return ReadInstallerString(
         [&](wchar_t* buffer, DWORD* length) {
-            return MsiGetPatchInfoExW(patch.c_str(), product.c_str(), nullptr, MSIINSTALLCONTEXT_MACHINE,
+            return MsiGetPatchInfoExW(patch.c_str(), product.c_str(), nullptr, context,
                                       INSTALLPROPERTY_PATCHSTATE, buffer, length);
         },
         L"MsiGetPatchInfoExW State");
