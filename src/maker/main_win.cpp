@@ -21,6 +21,7 @@
 #include "patch_transforms.h"
 #include "platform/console_output_win.h"
 #include "platform/decimal.h"
+#include "platform/system_library_win.h"
 #include "platform/unique_handle_win.h"
 #include "platform/windows_platform_win.h"
 #include "report.h"
@@ -90,7 +91,7 @@ std::optional<Refusal> CheckPatch(const std::wstring& path, const MappedFile& pa
         return notAPatch(why);
     WindowsPlatform platform;
     msi::MsiLibrary installer;
-    const package::PackageReader reader{platform, installer};
+    package::PackageReader reader{platform, installer};
     std::wstring targets, revision;
     if (!reader.ReadTargetProductCodes(path, targets) || !reader.ReadPatchCode(path, revision))
         return notAPatch(L"the Windows Installer cannot read its summary information");
@@ -145,8 +146,9 @@ int Make(const Arguments& arguments)
 
 int wmain(int argc, wchar_t** argv)
 {
-    // The maker runs from download folders too: no DLL may be found beside it.
-    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // The maker runs from download folders too: no DLL may be found beside it, on Windows 7
+    // without its DLL-search update as well.
+    RestrictDllSearch();
     const maker::ParsedArguments parsed = maker::ParseArguments(std::vector<std::wstring>(argv + 1, argv + argc));
     if (!parsed.error.empty()) {
         WriteConsoleLine(STD_ERROR_HANDLE, L"svcpack-make: " + parsed.error);

@@ -35,7 +35,8 @@ def test_msi_is_not_in_the_import_table():
 
 
 def test_neither_build_imports_what_windows_7_lacks_without_its_update():
-    for exe in (WRAPPER, harness.BUILD.parent / "win32" / "svcpack.exe"):
+    for exe in (WRAPPER, harness.BUILD.parent / "win32" / "svcpack.exe", harness.MAKER,
+                harness.BUILD.parent / "win32" / harness.MAKER.name):
         imported = {name for names in pe.read(exe).functions.values() for name in names}
         assert "SetDllDirectoryW" in imported, exe
         assert not imported & SEARCH_UPDATE_FUNCTIONS, exe
