@@ -1,4 +1,6 @@
 """'/i': the package's target product codes exactly as stored, shown also under '/q'."""
+import pytest
+
 import demo_products
 import harness
 import products
@@ -7,6 +9,12 @@ from harness import WRAPPER
 PATCH = "{0B8C1D2E-3F40-4A5B-8C6D-7E8F9A0B1C01}"
 OBSOLETE = "{0B8C1D2E-3F40-4A5B-8C6D-7E8F9A0B1C00}"
 UPGRADE = "{0B8C1D2E-3F40-4A5B-8C6D-7E8F9A0B1D00}"
+
+
+@pytest.fixture(scope="module")
+def prefix(shared_prefix):
+    """Listing installs nothing: every case runs in the module's one prefix."""
+    return shared_prefix
 
 
 def code(n):
