@@ -1,7 +1,6 @@
 #include "extract_win.h"
 
 #include <cstring>
-#include <memory>
 #include <span>
 
 #include "platform/decimal.h"
@@ -14,22 +13,22 @@ namespace {
 
 constexpr DWORD NameAttempts = 1000;
 
-UniqueFile CreateNewFile(const std::wstring& path, DWORD disposition)
+UniqueKernelHandle CreateNewFile(const std::wstring& path, DWORD disposition)
 {
-    return UniqueFile(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition,
+    return UniqueKernelHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 // Tries "MSP<n>" names from a start that differs between processes until one can be created
 // where no file or directory stood. When none can, `packagePath` is emptied again and the
 // last-error value is that of the last creation tried.
-UniqueFile CreateTemporaryFile(const std::wstring& directory, std::wstring& packagePath)
+UniqueKernelHandle CreateTemporaryFile(const std::wstring& directory, std::wstring& packagePath)
 {
     const DWORD start = GetCurrentProcessId() * 7919u + GetTickCount();
     DWORD error = ERROR_FILE_EXISTS;
     for (DWORD attempt = 0; attempt < NameAttempts; ++attempt) {
         packagePath = directory + L"MSP" + Decimal((start + attempt) % 1000000u);
-        UniqueFile file = CreateNewFile(packagePath, CREATE_NEW);
+        UniqueKernelHandle file = CreateNewFile(packagePath, CREATE_NEW);
         if (file)
             return file;
         error = GetLastError();
@@ -42,7 +41,7 @@ UniqueFile CreateTemporaryFile(const std::wstring& directory, std::wstring& pack
     }
     packagePath.clear();
     SetLastError(error);
-    return UniqueFile();
+    return UniqueKernelHandle();
 }
 
 // The last-error value, or `fallback` where a failed call left none.
@@ -51,13 +50,6 @@ DWORD LastErrorOr(DWORD fallback)
     const DWORD error = GetLastError();
     return error != ERROR_SUCCESS ? error : fallback;
 }
-
-struct MappingCloser {
-    void operator()(HANDLE mapping) const { CloseHandle(mapping); }
-};
-struct ViewUnmapper {
-    void operator()(const void* view) const { UnmapViewOfFile(view); }
-};
 
 // The embedded package's bytes, or the error that kept them from being used.
 DWORD FindPackage(HMODULE module, std::span<const std::byte>& package)
@@ -82,11 +74,10 @@ DWORD CompareWithPackage(HANDLE file, std::span<const std::byte> package)
         return GetLastError();
     if (static_cast<unsigned long long>(size.QuadPart) != package.size())
         return ERROR_INVALID_DATA;
-    const std::unique_ptr<void, MappingCloser> mapping(
-        CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr));
+    const UniqueKernelHandle mapping(CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr));
     if (!mapping)
         return GetLastError();
-    const std::unique_ptr<const void, ViewUnmapper> view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
+    const UniqueMappedView view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
     if (!view)
         return GetLastError();
     return std::memcmp(view.get(), package.data(), package.size()) == 0 ? ERROR_SUCCESS : ERROR_INVALID_DATA;
@@ -94,7 +85,7 @@ DWORD CompareWithPackage(HANDLE file, std::span<const std::byte> package)
 
 // The extraction's steps; the error of the step that failed, or ERROR_SUCCESS. Every handle
 // it opens is closed by the time it returns, but the one it hands to `held`.
-DWORD Extract(HMODULE module, std::wstring& packagePath, UniqueFile* held)
+DWORD Extract(HMODULE module, std::wstring& packagePath, UniqueKernelHandle* held)
 {
     const bool temporary = packagePath.empty();
     std::optional<std::wstring> directory;
@@ -111,7 +102,7 @@ DWORD Extract(HMODULE module, std::wstring& packagePath, UniqueFile* held)
         return error;
 
     {
-        const UniqueFile file = temporary ? CreateTemporaryFile(*directory, packagePath)
+        const UniqueKernelHandle file = temporary ? CreateTemporaryFile(*directory, packagePath)
                                           : CreateNewFile(packagePath, CREATE_ALWAYS);
         if (!file)
             return GetLastError();
@@ -122,7 +113,7 @@ DWORD Extract(HMODULE module, std::wstring& packagePath, UniqueFile* held)
             return ERROR_DISK_FULL;
     }
 
-    UniqueFile checked(CreateFileW(packagePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    UniqueKernelHandle checked(CreateFileW(packagePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!checked)
         return GetLastError();
@@ -149,7 +140,7 @@ std::optional<std::wstring> TemporaryDirectory()
     return buffer;
 }
 
-bool ExtractPatchPackage(HMODULE module, std::wstring& packagePath, UniqueFile* held)
+bool ExtractPatchPackage(HMODULE module, std::wstring& packagePath, UniqueKernelHandle* held)
 {
     // Set here, once Extract's handles are closed: closing them may change the value.
     const DWORD error = Extract(module, packagePath, held);

@@ -3,43 +3,13 @@
 
 #include <optional>
 #include <string>
-#include <utility>
+
+#include "platform/unique_handle_win.h"
 
 namespace package {
 
 // The longest temporary directory a temporary package name is made in, terminator included.
 constexpr std::size_t TemporaryDirectoryChars = 1024;
-
-// Owns a file handle and closes it once; a failed CreateFileW (INVALID_HANDLE_VALUE) makes
-// an empty owner, so `if (file)` means "open".
-class UniqueFile {
-public:
-    UniqueFile() = default;
-    explicit UniqueFile(HANDLE handle) : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
-    ~UniqueFile() { reset(); }
-    UniqueFile(UniqueFile&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    UniqueFile& operator=(UniqueFile&& other) noexcept
-    {
-        if (this != &other) {
-            reset();
-            handle_ = std::exchange(other.handle_, nullptr);
-        }
-        return *this;
-    }
-    UniqueFile(const UniqueFile&) = delete;
-    UniqueFile& operator=(const UniqueFile&) = delete;
-
-    HANDLE get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-    void reset()
-    {
-        if (handle_)
-            CloseHandle(std::exchange(handle_, nullptr));
-    }
-
-private:
-    HANDLE handle_ = nullptr;
-};
 
 // GetTempPathW in full, with its trailing separator.
 std::optional<std::wstring> TemporaryDirectory();
@@ -73,7 +43,7 @@ std::optional<std::wstring> TemporaryDirectory();
 // On failure the last-error value is the error of the step that failed (the temporary
 // folder refusing the file: 5; a full disk: 112; a resource that is no complete package or a
 // file that differs from it: 13), set after every handle of the extraction is closed.
-bool ExtractPatchPackage(HMODULE module, std::wstring& packagePath, UniqueFile* held = nullptr);
+bool ExtractPatchPackage(HMODULE module, std::wstring& packagePath, UniqueKernelHandle* held = nullptr);
 
 // The "IDR_MSPVERSION" resource of `module`; no value when it is missing (last error 1813 or 1814) or
 // is no usable version (last error 13).

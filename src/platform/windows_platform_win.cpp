@@ -93,17 +93,17 @@ namespace {
 
 class HeldPackage final : public HeldFile {
 public:
-    explicit HeldPackage(package::UniqueFile file) : file_(std::move(file)) {}
+    explicit HeldPackage(UniqueKernelHandle file) : file_(std::move(file)) {}
 
 private:
-    package::UniqueFile file_;
+    UniqueKernelHandle file_;
 };
 
 }  // namespace
 
 std::unique_ptr<HeldFile> WindowsPlatform::ExtractAndHoldPatchPackage(std::wstring& packagePath)
 {
-    package::UniqueFile held;
+    UniqueKernelHandle held;
     if (!package::ExtractPatchPackage(ModuleInstance, packagePath, &held))
         return nullptr;
     return std::make_unique<HeldPackage>(std::move(held));
