@@ -88,7 +88,7 @@ def _case_rows(samples, case):
 
 def measure():
     SCRATCH.mkdir(parents=True, exist_ok=True)
-    prefix = wine_session.keep_running(installed.prepared("scaling", [INSTALLED], demo.NEW_VERSION))
+    prefix = installed.prepared("scaling", [INSTALLED], demo.NEW_VERSION).keep_running()
     try:
         variants = [_variant(prefix, count, case, with_installed)
                     for case, with_installed in CASES for count in SIZES]

@@ -16,7 +16,7 @@ def prefix(request):
     """A private copy of the base prefix for this test, removed afterwards. Test files run in
     parallel, so the copy is named after the file too."""
     name = re.sub(r"[^\w]+", "_", f"{request.module.__name__}_{request.node.name}")[:100]
-    clone = harness.Prefix.clone(name)
+    clone = harness.Prefix.clone(name).keep_running()
     yield clone
     clone.remove()
 
@@ -25,7 +25,7 @@ def prefix(request):
 def shared_prefix(request):
     """One copy of the base prefix for the tests of a module that leave the installer's state
     as it was (they read packages or run tools that install nothing): a copy costs seconds."""
-    clone = harness.Prefix.clone(request.module.__name__ + "_shared")
+    clone = harness.Prefix.clone(request.module.__name__ + "_shared").keep_running()
     yield clone
     clone.remove()
 

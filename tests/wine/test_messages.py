@@ -13,13 +13,6 @@ def table():
     return pe.read(PROBE).string_tables()
 
 
-@pytest.fixture(scope="module")
-def shared_prefix():
-    clone = harness.Prefix.clone("messages")
-    yield clone
-    clone.remove()
-
-
 def show(prefix, message, *options, env=None):
     run = prefix.run(PROBE, [str(message), *map(str, options)], env=env)
     assert run.exit_code == 0
