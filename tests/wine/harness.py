@@ -245,10 +245,22 @@ class Prefix:
         reg.write_text(text, encoding="utf-8", errors="surrogateescape")
 
     def wine(self, args, cwd=None, timeout=300, env=None, check=True):
-        """Runs a Windows program (or Wine's own, such as msiexec) and waits for it."""
+        """Runs a Windows program (or Wine's own, such as msiexec) and waits for it to end.
+        Its output goes through files, not pipes: a process it starts that outlives it (the
+        installer's custom-action server, a service) would hold a pipe open, and reading to
+        the pipe's end would wait for that process too."""
         full_env = dict(self.env, **(env or {}))
-        return subprocess.run([WINE, *map(str, args)], env=full_env, cwd=cwd, timeout=timeout,
-                              check=check, capture_output=True, text=True, errors="replace")
+        command = [WINE, *map(str, args)]
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            code = subprocess.run(command, env=full_env, cwd=cwd, timeout=timeout, stdout=out,
+                                  stderr=err).returncode
+            out.seek(0)
+            err.seek(0)
+            proc = subprocess.CompletedProcess(command, code, out.read().decode(errors="replace"),
+                                               err.read().decode(errors="replace"))
+        if check:
+            proc.check_returncode()
+        return proc
 
     def run(self, program, args=(), cwd=None, timeout=120, env=None, watch=None):
         """Runs `program` with `args` through the launcher, with the relay trace on. Returns

@@ -78,11 +78,9 @@ def test_a_write_that_falls_short(prefix, tmp_path, package_bytes):
         resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit))
         signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
 
-    # The server runs unlimited; only the programs started for the test are held to the limit.
-    subprocess.run([harness.WINESERVER, "-p"], env=prefix.env, check=True,
-                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    # Output goes to a file: the prefix's services, started under the persistent server, would
-    # hold a pipe open after the wrapper has ended.
+    # The prefix's server runs unlimited (the fixture started it); only the programs started
+    # for the test are held to the limit. Output goes to a file, as a pipe could be held open
+    # by a service started meanwhile.
     output = tmp_path / "launcher.out"
     with open(output, "w") as out:
         subprocess.run([harness.WINE, harness.LAUNCHER, windows_path(WRAPPER), "/q"], env=prefix.env,
