@@ -11,9 +11,8 @@ add_executable(svcpack-make
     src/maker/wrapper_writer_win.cpp
     src/platform/console_output_win.cpp
     src/platform/runtime_win.cpp
-    src/platform/windows_platform_win.cpp
-    src/installer/msi_library_win.cpp
-    src/package/extract_win.cpp)
+    src/platform/path_names_win.cpp
+    src/installer/msi_library_win.cpp)
 target_compile_options(svcpack-make PRIVATE ${windows_flags} -Wall -Wextra)
 target_link_libraries(svcpack-make PRIVATE svcpack_maker_core ole32 uuid)
 target_link_options(svcpack-make PRIVATE -municode -static -s -Wl,--gc-sections)

@@ -15,6 +15,7 @@ add_executable(svcpack WIN32
     src/app/main_win.cpp
     src/app/parse_command_line_win.cpp
     src/platform/runtime_win.cpp
+    src/platform/path_names_win.cpp
     src/platform/windows_platform_win.cpp
     src/installer/msi_library_win.cpp
     src/package/extract_win.cpp

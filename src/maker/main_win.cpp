@@ -23,7 +23,7 @@
 #include "platform/decimal.h"
 #include "platform/system_library_win.h"
 #include "platform/unique_handle_win.h"
-#include "platform/windows_platform_win.h"
+#include "platform/path_names_win.h"
 #include "report.h"
 #include "up_to_date_version.h"
 #include "version_info.h"
@@ -89,9 +89,9 @@ std::optional<Refusal> CheckPatch(const std::wstring& path, const MappedFile& pa
         return notAPatch(L"cannot be opened as a compound file");
     if (std::wstring why = WhyNotAPatchClass(storage->rootClass); !why.empty())
         return notAPatch(why);
-    WindowsPlatform platform;
+    WindowsPathNames paths;
     msi::MsiLibrary installer;
-    package::PackageReader reader{platform, installer};
+    package::PackageReader reader{paths, installer};
     std::wstring targets, revision;
     if (!reader.ReadTargetProductCodes(path, targets) || !reader.ReadPatchCode(path, revision))
         return notAPatch(L"the Windows Installer cannot read its summary information");

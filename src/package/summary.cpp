@@ -29,7 +29,7 @@ SummaryHandle::~SummaryHandle()
 SummaryHandle PackageReader::OpenPackageSummary(const std::wstring& packagePath)
 {
     msi::Handle handle = 0;
-    const std::optional<std::wstring> fullPath = platform.FullPathName(packagePath, FullPathCapacity);
+    const std::optional<std::wstring> fullPath = paths.FullPathName(packagePath, FullPathCapacity);
     if (!fullPath) {
         failure = FullPathTooLong;
     } else if (const std::uint32_t result = installer.GetSummaryInformation(*fullPath, handle);

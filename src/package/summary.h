@@ -32,7 +32,7 @@ private:
 constexpr std::uint32_t FullPathTooLong = 206;
 
 struct PackageReader {
-    Platform& platform;
+    PathNames& paths;
     msi::Installer& installer;
     // Why the last read that failed did: the installer's result of the call that failed, or
     // FullPathTooLong. The driver shows it as the error code of message 300.

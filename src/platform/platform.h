@@ -13,9 +13,18 @@ public:
     virtual ~HeldFile() = default;
 };
 
-class Platform {
+// The one service the package's summary reads need, apart so that the maker, which reads
+// packages as the wrapper does, needs nothing else of the wrapper's platform.
+class PathNames {
 public:
-    virtual ~Platform() = default;
+    virtual ~PathNames() = default;
+    // GetFullPathNameW; no value when the call fails or needs `capacity` characters or more
+    virtual std::optional<std::wstring> FullPathName(const std::wstring& path,
+                                                     std::size_t capacity) = 0;
+};
+
+class Platform : public PathNames {
+public:
 
     virtual std::uint32_t LastError() = 0;
     virtual void SetLastErrorValue(std::uint32_t value) = 0;
@@ -29,9 +38,6 @@ public:
                                 std::uint32_t style) = 0;
     // GetTempPathW in full, with its trailing separator; no value when it fails
     virtual std::optional<std::wstring> TemporaryDirectory() = 0;
-    // GetFullPathNameW; no value when the call fails or needs `capacity` characters or more
-    virtual std::optional<std::wstring> FullPathName(const std::wstring& path,
-                                                     std::size_t capacity) = 0;
     virtual bool RemoveFile(const std::wstring& path) = 0;
     // Writes the embedded package to `packagePath`, or to a new temporary file whose name it
     // stores there when `packagePath` is empty, and makes sure the file holds exactly the

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "package/extract_win.h"
+#include "platform/path_names_win.h"
 
 HINSTANCE ModuleInstance = nullptr;
 
@@ -75,11 +76,7 @@ std::optional<std::wstring> WindowsPlatform::TemporaryDirectory()
 
 std::optional<std::wstring> WindowsPlatform::FullPathName(const std::wstring& path, std::size_t capacity)
 {
-    std::vector<wchar_t> buffer(capacity);
-    const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(capacity), buffer.data(), nullptr);
-    if (length == 0 || length >= capacity)
-        return std::nullopt;
-    return std::wstring(buffer.data(), length);
+    return WindowsPathNames().FullPathName(path, capacity);
 }
 
 bool WindowsPlatform::RemoveFile(const std::wstring& path) { return DeleteFileW(path.c_str()) != 0; }
