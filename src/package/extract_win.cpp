@@ -1,5 +1,6 @@
 #include "extract_win.h"
 
+#include <algorithm>
 #include <cstring>
 #include <span>
 
@@ -66,7 +67,13 @@ DWORD FindPackage(HMODULE module, std::span<const std::byte>& package)
     return IsCompleteCompoundFile(package) ? ERROR_SUCCESS : ERROR_INVALID_DATA;
 }
 
-// Whether `file` holds exactly `package`, read through a read-only mapping of the whole file.
+// How much of the written file is mapped at a time: a whole mapping of a large package would
+// keep every page of it resident beside the package's own until the comparison ends. A
+// multiple of the allocation granularity (64 KiB), as view offsets must be.
+constexpr unsigned long long ComparisonWindow = 16ull << 20;
+
+// Whether `file` holds exactly `package`, read through read-only mappings of it, one window
+// after another.
 DWORD CompareWithPackage(HANDLE file, std::span<const std::byte> package)
 {
     LARGE_INTEGER size{};
@@ -77,10 +84,16 @@ DWORD CompareWithPackage(HANDLE file, std::span<const std::byte> package)
     const UniqueKernelHandle mapping(CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr));
     if (!mapping)
         return GetLastError();
-    const UniqueMappedView view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
-    if (!view)
-        return GetLastError();
-    return std::memcmp(view.get(), package.data(), package.size()) == 0 ? ERROR_SUCCESS : ERROR_INVALID_DATA;
+    for (unsigned long long offset = 0; offset < package.size(); offset += ComparisonWindow) {
+        const std::size_t length = static_cast<std::size_t>(std::min(ComparisonWindow, package.size() - offset));
+        const UniqueMappedView view(MapViewOfFile(mapping.get(), FILE_MAP_READ, static_cast<DWORD>(offset >> 32),
+                                                  static_cast<DWORD>(offset), length));
+        if (!view)
+            return GetLastError();
+        if (std::memcmp(view.get(), package.data() + offset, length) != 0)
+            return ERROR_INVALID_DATA;
+    }
+    return ERROR_SUCCESS;
 }
 
 // The extraction's steps; the error of the step that failed, or ERROR_SUCCESS. Every handle
