@@ -86,7 +86,7 @@ TEST_F(DriverTest, AFailedExtractionShowsTheFailingStepsOwnErrorCode)
     Run();
     ASSERT_EQ(platform.boxes.size(), 1u);
     EXPECT_NE(platform.boxes[0].text.find(L"Error Code: 112"), std::wstring::npos);
-    // The short file stays, as Part 3.1 leaves it; the installer never sees it.
+    // A short file stays where a failed extraction leaves it; the installer never sees it.
     EXPECT_TRUE(platform.removed.empty());
     EXPECT_TRUE(platform.files.count(package));
     EXPECT_TRUE(installer.calls.empty());

@@ -53,7 +53,7 @@ public:
 // The English texts of the wrapper's table, and a German version for language tests.
 void LoadEnglishAndGerman(ScriptedPlatform& platform);
 
-// The languages the wrapper's table holds (Part 1.2), the ones already loaded left as they
+// The fourteen languages of the wrapper's string table, the ones already loaded left as they
 // are; each new version has only its caption 311, "Error <language id>", and its text 320,
 // "Files <language id>", so that a test sees which version a string came from.
 void LoadEveryTableLanguage(ScriptedPlatform& platform);
