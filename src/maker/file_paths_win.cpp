@@ -4,14 +4,15 @@
 
 #include <vector>
 
+#include "platform/path_names_win.h"
 #include "platform/unique_handle_win.h"
 
 namespace maker {
 
 namespace {
 
-// The longest module path Windows hands out.
-constexpr DWORD ModulePathCapacity = 32768;
+// The longest path Windows hands out, terminator included.
+constexpr DWORD LongestPath = 32768;
 
 struct FileIdentity {
     DWORD volume = 0;
@@ -35,19 +36,16 @@ FileIdentity IdentityOf(const std::wstring& path)
 
 std::wstring DefaultStubPath()
 {
-    std::vector<wchar_t> buffer(ModulePathCapacity);
-    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), ModulePathCapacity);
-    std::wstring path(buffer.data(), length < ModulePathCapacity ? length : 0);
+    std::vector<wchar_t> buffer(LongestPath);
+    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), LongestPath);
+    std::wstring path(buffer.data(), length < LongestPath ? length : 0);
     const std::size_t separator = path.find_last_of(L"\\/");
     return (separator == std::wstring::npos ? std::wstring() : path.substr(0, separator + 1)) + L"svcpack.exe";
 }
 
 std::wstring FullPath(const std::wstring& path)
 {
-    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    std::vector<wchar_t> buffer(needed + 1);
-    const DWORD length = needed ? GetFullPathNameW(path.c_str(), needed + 1, buffer.data(), nullptr) : 0;
-    return length && length <= needed ? std::wstring(buffer.data(), length) : path;
+    return WindowsPathNames().FullPathName(path, LongestPath).value_or(path);
 }
 
 bool SameFile(const std::wstring& a, const std::wstring& b)
