@@ -15,4 +15,4 @@ add_executable(svcpack-make
     src/installer/msi_library_win.cpp)
 target_compile_options(svcpack-make PRIVATE ${windows_flags} -Wall -Wextra)
 target_link_libraries(svcpack-make PRIVATE svcpack_maker_core ole32 uuid)
-target_link_options(svcpack-make PRIVATE -municode -static -s -Wl,--gc-sections)
+target_link_options(svcpack-make PRIVATE -municode ${windows_link_flags})

@@ -22,12 +22,19 @@ add_executable(svcpack WIN32
     resources/svcpack.rc)
 target_compile_options(svcpack PRIVATE ${windows_flags} -Wall -Wextra)
 target_link_libraries(svcpack PRIVATE svcpack_core)
-target_link_options(svcpack PRIVATE -municode -static -s -Wl,--gc-sections)
+# Large patches need more than the 2 GiB a 32-bit process gets by default (64-bit programs
+# are large-address aware as linked); a program that says it runs on terminal servers gets no
+# per-user view of the Windows folder and registry.
+set(windows_link_flags -static -s -Wl,--gc-sections)
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+    list(APPEND windows_link_flags -Wl,--large-address-aware)
+endif()
+target_link_options(svcpack PRIVATE -municode ${windows_link_flags} -Wl,--tsaware)
 
 include(cmake/maker.cmake)
 
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
     add_subdirectory(tools)
     include(CTest)
-    add_subdirectory(tests/wine)
 endif()
+add_subdirectory(tests/wine)

@@ -1,5 +1,5 @@
 """make demo: the wrapper's main job in a fresh private Wine prefix. Installs the demo product
-at 12.2.0.3, runs the wrapper on it, and shows the product and the patch before and after,
+at 12.2.0.3, runs the shipped i686 wrapper, made by the i686 maker, on it, and shows the product and the patch before and after,
 the message the wrapper showed, the log it left and its exit code; then runs it once more."""
 import pathlib
 import sys
@@ -35,10 +35,16 @@ def wrapper_run(prefix, label):
 
 
 def main():
-    print("Making a fresh private Wine prefix and the demo wrapper (svcpack-make demo.msp) ...", flush=True)
-    prefix = harness.Prefix(harness.make_base_prefix(harness.BUILD / "wine" / "demo"))
+    reason = harness.cannot_run_reason()
+    if reason:
+        print(f"demo: {reason}", file=sys.stderr)
+        return 1
+    print(f"Build: {harness.ARCH} ({harness.BUILD.relative_to(ROOT)}), the wrapper run by {harness.LOADER}")
+    print(f"Making a fresh private Wine prefix and the demo wrapper ({harness.ARCH} svcpack-make demo.msp) ...",
+          flush=True)
+    prefix = harness.Prefix(harness.make_base_prefix(harness.TOOLS / "wine" / "demo", wrappers_of=()))
     print(harness.make_demo_wrapper(prefix), end="")
-    msi = products.build_product(harness.BUILD / "demo-products", PRODUCT.product_code, PRODUCT.name,
+    msi = products.build_product(harness.TOOLS / "demo-products", PRODUCT.product_code, PRODUCT.name,
                                  demo.OLD_VERSION, demo.UPGRADE_CODE, PRODUCT.language, PRODUCT.locale_id)
     products.install_product(prefix, msi)
     describe(prefix, "Before")

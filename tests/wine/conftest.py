@@ -1,7 +1,6 @@
 import os
 import pathlib
 import re
-
 import sys
 
 import pytest
@@ -9,6 +8,22 @@ import pytest
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[2] / "tools"))
 
 import harness  # noqa: E402
+
+
+CANNOT_RUN = harness.cannot_run_reason()
+
+
+def pytest_collection_modifyitems(items):
+    """On a kernel that cannot run this build, its tests are skipped with the reason."""
+    if CANNOT_RUN:
+        for item in items:
+            item.add_marker(pytest.mark.skip(reason=CANNOT_RUN))
+
+
+@pytest.fixture(autouse=True, params=[harness.ARCH])
+def build(request):
+    """Every test's id names the build whose programs it ran: "[i686]" or "[x86_64]"."""
+    return request.param
 
 
 @pytest.fixture
@@ -33,4 +48,4 @@ def shared_prefix(request):
 @pytest.fixture(scope="session")
 def package_bytes():
     """The patch package the wrapper under test carries."""
-    return pathlib.Path(os.environ.get("SVCPACK_PACKAGE", harness.BUILD.parents[1] / "resources" / "demo.msp")).read_bytes()
+    return pathlib.Path(os.environ.get("SVCPACK_PACKAGE", harness.DEMO_PACKAGE)).read_bytes()

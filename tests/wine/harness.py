@@ -6,6 +6,7 @@ program makes into msi.dll and every MessageBoxW shows up on stderr with its arg
 come back parsed into `Call` records.
 """
 import dataclasses
+import errno
 import os
 import pathlib
 import re
@@ -15,19 +16,47 @@ import tempfile
 
 import pe
 
+ROOT = pathlib.Path(__file__).resolve().parents[2]
+# Wine's own programs (wineboot, reg, msiexec, cmd) and the x86_64 test tools (patch builder,
+# installer queries, rewrap, tamper probe) run under the 64-bit loader.
 WINE = "/usr/lib/wine/wine64"
 WINESERVER = "/usr/lib/wine/wineserver64"
-BUILD = pathlib.Path(os.environ.get("SVCPACK_BUILD", pathlib.Path(__file__).resolve().parents[2] / "build" / "win64"))
-BASE_PREFIX = BUILD / "wine" / "base"
-WORK = BUILD / "wine" / "work"
+TOOLS = pathlib.Path(os.environ.get("SVCPACK_BUILD", ROOT / "build" / "win64"))
+# The build whose programs a test run examines: the i686 one that ships unless
+# SVCPACK_WINE_BUILD says x86_64. Its stub, its maker and the probes built from the wrapper's
+# own code run under that build's loader; every test's id names the build.
+BUILDS = {"i686": pathlib.Path(os.environ.get("SVCPACK_WIN32_BUILD", ROOT / "build" / "win32")),
+          "x86_64": TOOLS}
+LOADERS = {"i686": "/usr/lib/wine/wine", "x86_64": WINE}
+ARCH = os.environ.get("SVCPACK_WINE_BUILD", "i686")
+BUILD = BUILDS[ARCH]
+LOADER = LOADERS[ARCH]
+BASE_PREFIX = TOOLS / "wine" / "base"
+WORK = TOOLS / "wine" / "work" / ARCH
 STUB = BUILD / "svcpack.exe"
 MAKER = BUILD / "svcpack-make.exe"
-# The wrapper the tests run: the stub made into a wrapper for the demo patch by the maker, the
-# way a release engineer makes one.
-WRAPPER = BUILD / "wine" / "svcpack-demo.exe"
-DEMO_PACKAGE = pathlib.Path(__file__).resolve().parents[2] / "resources" / "demo.msp"
+PROBES = BUILD / "tests" / "wine"
+# The wrapper the tests run: the stub made into a wrapper for the demo patch by the maker of
+# the same build, the way a release engineer makes one.
+WRAPPER = TOOLS / "wine" / f"svcpack-demo-{ARCH}.exe"
+DEMO_PACKAGE = ROOT / "resources" / "demo.msp"
 DEMO_VERSION = "12.2.0.4"
-LAUNCHER = BUILD / "tests" / "wine" / "launcher.exe"
+LAUNCHER = PROBES / "launcher.exe"
+
+
+def cannot_run_reason(arch=ARCH):
+    """Why this machine cannot run the programs of `arch`, or None when it can. Only a kernel
+    that refuses the loader's format ("Exec format error") is such a reason; a loader that is
+    missing or fails in any other way is a broken setup and raises."""
+    try:
+        subprocess.run([LOADERS[arch], "--version"], check=True, capture_output=True, timeout=60)
+    except OSError as error:
+        if error.errno == errno.ENOEXEC:
+            return f"this kernel cannot run 32-bit programs: starting {LOADERS[arch]} failed with {error.strerror}"
+        raise
+    return None
+
+
 RELAY_INCLUDE = "user32.MessageBoxW;msi.*"
 
 
@@ -43,8 +72,10 @@ def base_env(prefix):
     return env
 
 
-def make_base_prefix(path=BASE_PREFIX):
-    """A fresh prefix with the relay filter set; replaces an earlier one."""
+def make_base_prefix(path=BASE_PREFIX, wrappers_of=BUILDS):
+    """A fresh prefix with the relay filter set, and the demo wrapper of each build in
+    `wrappers_of` that can run here; replaces an earlier prefix. Its system folder must hold syswow64: a prefix made
+    before 32-bit Wine was installed cannot run 32-bit programs."""
     path = pathlib.Path(path)
     if path.exists():
         subprocess.run([WINESERVER, "-k"], env=base_env(path), check=False)
@@ -57,14 +88,21 @@ def make_base_prefix(path=BASE_PREFIX):
                     "REG_SZ", "/d", RELAY_INCLUDE, "/f"], env=env, check=True, timeout=120,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     subprocess.run([WINESERVER, "-w"], env=env, check=True, timeout=120)
-    make_demo_wrapper(Prefix(path))
+    if cannot_run_reason("i686") is None and not (path / "drive_c" / "windows" / "syswow64").is_dir():
+        raise RuntimeError(f"{path} has no syswow64: 32-bit Wine is not installed whole")
+    for arch in wrappers_of:
+        if cannot_run_reason(arch) is None:
+            make_demo_wrapper(Prefix(path), arch)
     return path
 
 
-def make_demo_wrapper(prefix):
-    """Makes WRAPPER with the maker, which takes the version from the patch; returns what the
-    maker printed."""
-    made = prefix.wine([MAKER, windows_path(DEMO_PACKAGE), windows_path(WRAPPER), "/stub", windows_path(STUB)])
+def make_demo_wrapper(prefix, arch=ARCH):
+    """Makes the demo wrapper of `arch` with that build's maker, which takes the version from
+    the patch; returns what the maker printed."""
+    build = BUILDS[arch]
+    wrapper = TOOLS / "wine" / f"svcpack-demo-{arch}.exe"
+    made = prefix.wine([build / "svcpack-make.exe", windows_path(DEMO_PACKAGE), windows_path(wrapper),
+                        "/stub", windows_path(build / "svcpack.exe")], loader=LOADERS[arch])
     prefix.stop()
     return made.stdout
 
@@ -244,13 +282,13 @@ class Prefix:
         text = re.sub(r'^"(TEMP|TMP)"=".*"$', lambda m: f'"{m.group(1)}"="{value}"', text, flags=re.M)
         reg.write_text(text, encoding="utf-8", errors="surrogateescape")
 
-    def wine(self, args, cwd=None, timeout=300, env=None, check=True):
+    def wine(self, args, cwd=None, timeout=300, env=None, check=True, loader=WINE):
         """Runs a Windows program (or Wine's own, such as msiexec) and waits for it to end.
         Its output goes through files, not pipes: a process it starts that outlives it (the
         installer's custom-action server, a service) would hold a pipe open, and reading to
         the pipe's end would wait for that process too."""
         full_env = dict(self.env, **(env or {}))
-        command = [WINE, *map(str, args)]
+        command = [loader, *map(str, args)]
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             code = subprocess.run(command, env=full_env, cwd=cwd, timeout=timeout, stdout=out,
                                   stderr=err).returncode
@@ -270,7 +308,7 @@ class Prefix:
         before = set(watch.rglob("*")) if watch.exists() else set()
         relay_env = dict(env or {}, WINEDEBUG="+relay")
         proc = self.wine([LAUNCHER, windows_path(program), *args],
-                         cwd=cwd, timeout=timeout, env=relay_env, check=False)
+                         cwd=cwd, timeout=timeout, env=relay_env, check=False, loader=LOADER)
         m = re.search(r"^EXITCODE=(\d+)", proc.stdout, re.M)
         if not m:
             raise AssertionError(f"launcher reported no exit code: {proc.stdout!r} {proc.stderr[-2000:]!r}")
@@ -281,7 +319,7 @@ class Prefix:
 
 
 
-REWRAP = BUILD / "tests" / "wine" / "rewrap.exe"
+REWRAP = TOOLS / "tests" / "wine" / "rewrap.exe"
 
 
 def rewrap(prefix, package, dest):

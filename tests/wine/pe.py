@@ -8,6 +8,8 @@ class Image:
     machine: int
     magic: int          # 0x10b: PE32, 0x20b: PE32+
     subsystem: int
+    characteristics: int      # IMAGE_FILE_* flags of the file header
+    dll_characteristics: int  # IMAGE_DLLCHARACTERISTICS_* flags of the optional header
     image_base: int
     image_size: int
     imports: list       # DLL names
@@ -35,10 +37,10 @@ def read(path):
     data = open(path, "rb").read()
     (pe,) = struct.unpack_from("<I", data, 0x3C)
     assert data[pe:pe + 4] == b"PE\0\0", "not a PE image"
-    machine, count, _, _, _, optional_size, _ = struct.unpack_from("<HHIIIHH", data, pe + 4)
+    machine, count, _, _, _, optional_size, characteristics = struct.unpack_from("<HHIIIHH", data, pe + 4)
     optional = pe + 24
     (magic,) = struct.unpack_from("<H", data, optional)
-    (subsystem,) = struct.unpack_from("<H", data, optional + 68)
+    subsystem, dll_characteristics = struct.unpack_from("<HH", data, optional + 68)
     if magic == 0x10B:
         (image_base,) = struct.unpack_from("<I", data, optional + 28)
     else:
@@ -109,5 +111,5 @@ def read(path):
                     rva, size, _, _ = struct.unpack_from("<IIII", data, root + to_data)
                     resources[(kind, name, language)] = data[at(rva):at(rva) + size]
 
-    return Image(machine, magic, subsystem, image_base, image_size, imports, functions, resources,
+    return Image(machine, magic, subsystem, characteristics, dll_characteristics, image_base, image_size, imports, functions, resources,
                  [(name, vsize, rsize) for name, vsize, _, rsize, _ in sections])

@@ -23,8 +23,8 @@ import uuid
 import harness
 
 TEMPLATE = pathlib.Path(__file__).with_name("product.wxs.in")
-MSIQUERY = harness.BUILD / "tools" / "msiquery" / "msiquery.exe"
-PATCHBUILDER = harness.BUILD / "tools" / "patchbuilder" / "patchbuilder.exe"
+MSIQUERY = harness.TOOLS / "tools" / "msiquery" / "msiquery.exe"
+PATCHBUILDER = harness.TOOLS / "tools" / "patchbuilder" / "patchbuilder.exe"
 
 UTF8_CODEPAGE = 65001
 STAND_IN_VALUE = "stand-in"

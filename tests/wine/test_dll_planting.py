@@ -6,9 +6,9 @@ import harness
 import pe
 from harness import WRAPPER
 
-PLANTED = harness.BUILD / "tests" / "wine" / "planted.dll"
-NAIVE = harness.BUILD / "tests" / "wine" / "naive_loader.exe"
-FALLBACK_PROBE = harness.BUILD / "tests" / "wine" / "dll_search_probe.exe"
+PLANTED = harness.PROBES / "planted.dll"
+NAIVE = harness.PROBES / "naive_loader.exe"
+FALLBACK_PROBE = harness.PROBES / "dll_search_probe.exe"
 # What Windows 7 lacks without its DLL-search update (KB2533623); an import of any of them
 # keeps the wrapper from starting there at all.
 SEARCH_UPDATE_FUNCTIONS = {"SetDefaultDllDirectories", "AddDllDirectory", "RemoveDllDirectory"}
@@ -30,13 +30,12 @@ def loaded(folder):
 
 
 def test_msi_is_not_in_the_import_table():
-    for exe in (WRAPPER, harness.BUILD.parent / "win32" / "svcpack.exe"):
+    for exe in (WRAPPER, harness.STUB):
         assert "msi.dll" not in {name.lower() for name in pe.read(exe).imports}
 
 
-def test_neither_build_imports_what_windows_7_lacks_without_its_update():
-    for exe in (WRAPPER, harness.BUILD.parent / "win32" / "svcpack.exe", harness.MAKER,
-                harness.BUILD.parent / "win32" / harness.MAKER.name):
+def test_nothing_imports_what_windows_7_lacks_without_its_update():
+    for exe in (WRAPPER, harness.STUB, harness.MAKER):
         imported = {name for names in pe.read(exe).functions.values() for name in names}
         assert "SetDllDirectoryW" in imported, exe
         assert not imported & SEARCH_UPDATE_FUNCTIONS, exe

@@ -83,7 +83,7 @@ def test_a_write_that_falls_short(prefix, tmp_path, package_bytes):
     # by a service started meanwhile.
     output = tmp_path / "launcher.out"
     with open(output, "w") as out:
-        subprocess.run([harness.WINE, harness.LAUNCHER, windows_path(WRAPPER), "/q"], env=prefix.env,
+        subprocess.run([harness.LOADER, harness.LAUNCHER, windows_path(WRAPPER), "/q"], env=prefix.env,
                        preexec_fn=limited, stdout=out, stderr=subprocess.DEVNULL, timeout=120)
     assert "EXITCODE=1603" in output.read_text()
     # The partial file stays, as a failed extraction leaves it; nothing was configured.

@@ -144,7 +144,7 @@ def test_an_installer_failure_shows_its_code_and_leaves_the_next_product_untouch
 
 # --- The extracted package held, per-user products, languages by family ---
 
-TAMPER_PROBE = harness.BUILD / "tests" / "wine" / "tamper_probe.exe"
+TAMPER_PROBE = harness.TOOLS / "tests" / "wine" / "tamper_probe.exe"
 ERROR_SHARING_VIOLATION = "32"
 WATCHED = demo.DemoProduct("{0C9D2E3F-4051-4B6C-9D7E-8F9A0B1C2D03}", "Korvanta Watched", 1033, "1033")
 PERSONAL = demo.DemoProduct("{0C9D2E3F-4051-4B6C-9D7E-8F9A0B1C2D04}", "Korvanta Personal", 1033, "1033")

@@ -38,7 +38,7 @@ def tools(tmp_path_factory):
 
 
 def make(prefix, tools, *args):
-    proc = subprocess.run([harness.WINE, str(tools / MAKER.name), *map(str, args)], env=prefix.env,
+    proc = subprocess.run([harness.LOADER, str(tools / MAKER.name), *map(str, args)], env=prefix.env,
                           capture_output=True, timeout=120)
     return proc.returncode, proc.stdout.decode("utf-8"), proc.stderr.decode("utf-8")
 

@@ -4,7 +4,7 @@ import pytest
 import harness
 import pe
 
-PROBE = harness.BUILD / "tests" / "wine" / "message_probe.exe"
+PROBE = harness.PROBES / "message_probe.exe"
 ERROR_STYLE, INFORMATION_STYLE = 0x50010, 0x50040
 
 

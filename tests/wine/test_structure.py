@@ -1,7 +1,5 @@
-"""The shipped programs read as PE images: the stub and the maker of the i686 build that ships
-and of the x86_64 build the tests run, and a wrapper made from the stub."""
-import os
-import pathlib
+"""The programs of the build under test read as PE images: its stub and its maker, and a wrapper
+made from the stub."""
 import struct
 import xml.etree.ElementTree as ET
 
@@ -10,41 +8,41 @@ import pytest
 import harness
 import pe
 
-WIN32_BUILD = pathlib.Path(os.environ.get("SVCPACK_WIN32_BUILD", harness.BUILD.parent / "win32"))
-BUILDS = {"win32": WIN32_BUILD, "win64": harness.BUILD}
-PE32, PE32_PLUS = 0x10B, 0x20B
-I386, AMD64 = 0x14C, 0x8664
+FORMATS = {"i686": (0x10B, 0x14C), "x86_64": (0x20B, 0x8664)}  # PE32 on i386, PE32+ on AMD64
 GUI, CONSOLE = 2, 3
+LARGE_ADDRESS_AWARE = 0x0020
+TERMINAL_SERVER_AWARE = 0x8000
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "shell32.dll", "msi.dll", "msvcrt.dll", "ole32.dll", "oleaut32.dll",
                "advapi32.dll"}
 RT_ICON, RT_GROUP_ICON, RT_MANIFEST = 3, 14, 24
 CARRIED = {"MSP", "MSPVERSION"}
 
 
-def read(build, program):
-    return pe.read(BUILDS[build] / program)
-
-
-@pytest.mark.parametrize("build, magic, machine", [("win32", PE32, I386), ("win64", PE32_PLUS, AMD64)])
-@pytest.mark.parametrize("program, subsystem", [("svcpack.exe", GUI), ("svcpack-make.exe", CONSOLE)])
-def test_each_build_has_the_stub_and_the_maker(build, magic, machine, program, subsystem):
-    image = read(build, program)
-    assert (image.magic, image.machine, image.subsystem) == (magic, machine, subsystem)
+@pytest.mark.parametrize("program, subsystem", [(harness.STUB, GUI), (harness.MAKER, CONSOLE)], ids=["stub", "maker"])
+def test_the_build_has_the_stub_and_the_maker(program, subsystem):
+    image = pe.read(program)
+    assert (image.magic, image.machine, image.subsystem) == (*FORMATS[harness.ARCH], subsystem)
     assert {name.lower() for name in image.imports} <= SYSTEM_DLLS
 
 
-@pytest.mark.parametrize("build", BUILDS)
-def test_the_stub_imports_nothing_a_download_folder_could_plant(build):
+def test_both_programs_may_use_all_the_memory_a_process_gets():
+    # A 32-bit program without the flag gets 2 GiB of address space, which large patches
+    # outgrow; the stub also says it runs on terminal servers, which then leave its view of
+    # the Windows folder and the registry alone.
+    stub, maker = pe.read(harness.STUB), pe.read(harness.MAKER)
+    assert stub.characteristics & LARGE_ADDRESS_AWARE and maker.characteristics & LARGE_ADDRESS_AWARE
+    assert stub.dll_characteristics & TERMINAL_SERVER_AWARE
+
+
+def test_the_stub_imports_nothing_a_download_folder_could_plant():
     # Everything else is loaded from the system directory once the wrapper runs, so nothing
     # beside it in a download folder is resolved as a dependency at start; and nothing that
     # older Windows lacks keeps it from starting (test_dll_planting checks which functions).
-    image = read(build, "svcpack.exe")
-    assert {name.lower() for name in image.imports} == {"kernel32.dll", "msvcrt.dll"}
+    assert {name.lower() for name in pe.read(harness.STUB).imports} == {"kernel32.dll", "msvcrt.dll"}
 
 
-@pytest.mark.parametrize("build", BUILDS)
-def test_the_stub_carries_no_patch(build):
-    assert not [key for key in read(build, "svcpack.exe").resources if key[0] in CARRIED]
+def test_the_stub_carries_no_patch():
+    assert not [key for key in pe.read(harness.STUB).resources if key[0] in CARRIED]
 
 
 def test_a_made_wrapper_carries_its_package_and_version_once(package_bytes):
@@ -55,9 +53,8 @@ def test_a_made_wrapper_carries_its_package_and_version_once(package_bytes):
     assert carried["MSPVERSION", "IDR_MSPVERSION"].decode("utf-16-le") == harness.DEMO_VERSION
 
 
-@pytest.mark.parametrize("build", BUILDS)
-def test_icon_group_has_nine_images(build):
-    image = read(build, "svcpack.exe")
+def test_icon_group_has_nine_images():
+    image = pe.read(harness.STUB)
     [group] = [data for key, data in image.resources.items() if key[:2] == (RT_GROUP_ICON, "IDR_MAINFRAME")]
     reserved, kind, count = struct.unpack_from("<HHH", group, 0)
     assert (reserved, kind, count) == (0, 1, 9)
@@ -66,9 +63,8 @@ def test_icon_group_has_nine_images(build):
     assert icon_ids <= stored and len(icon_ids) == 9
 
 
-@pytest.mark.parametrize("build", BUILDS)
-def test_manifest_assembly_element_is_empty(build):
-    [manifest] = [data for key, data in read(build, "svcpack.exe").resources.items() if key[0] == RT_MANIFEST]
+def test_manifest_assembly_element_is_empty():
+    [manifest] = [data for key, data in pe.read(harness.STUB).resources.items() if key[0] == RT_MANIFEST]
     root = ET.fromstring(manifest)
     assert root.tag == "{urn:schemas-microsoft-com:asm.v1}assembly"
     assert len(root) == 0 and not (root.text or "").strip()
