@@ -56,6 +56,20 @@ std::wstring SystemError(DWORD error)
     return message;
 }
 
+// A 32-bit maker runs out of address space long before the machine runs out of memory: the
+// package is mapped whole, and Windows' resource writer holds copies of it besides. That is
+// no fault of the package, and the 64-bit maker makes the same wrapper.
+bool OutOfAddressSpace(DWORD error)
+{
+    return sizeof(void*) == 4 && (error == ERROR_NOT_ENOUGH_MEMORY || error == ERROR_OUTOFMEMORY);
+}
+
+Refusal TooLarge(const std::wstring& package)
+{
+    return {TooLargeForThisMaker, RefusalLine(package, L"is too large for the 32-bit maker; x64\\svcpack-make.exe "
+                                                       L"makes its wrapper on 64-bit Windows")};
+}
+
 // The package as the wrapper will see it, with what the patch says about itself.
 struct CheckedPatch {
     std::vector<std::wstring> targets;
@@ -80,6 +94,8 @@ std::optional<Refusal> CheckPaths(const Arguments& arguments, const std::wstring
 std::optional<Refusal> CheckPatch(const std::wstring& path, const MappedFile& package, CheckedPatch& patch)
 {
     const auto notAPatch = [&](const std::wstring& problem) { return Refusal{NotAPatchPackage, RefusalLine(path, problem)}; };
+    if (OutOfAddressSpace(package.error()))
+        return TooLarge(path);
     if (package.error() != ERROR_SUCCESS)
         return Refusal{InputUnreadable, RefusalLine(path, L"cannot be read (" + SystemError(package.error()) + L")")};
     if (!package::IsCompleteCompoundFile(package.bytes()))
@@ -131,6 +147,8 @@ int Make(const Arguments& arguments)
     const WrapperResources resources{package.bytes(), package::EncodeUpToDateVersion(version.version),
                                      BuildVersionInfo(texts)};
     const WriteOutcome written = WriteWrapper(stub, output, resources);
+    if (OutOfAddressSpace(written.error))
+        return Refuse(TooLarge(arguments.package));
     if (written.error != ERROR_SUCCESS)
         return Refuse({OutputNotWritten, RefusalLine(output, L"cannot be written: " + written.failedStep + L" failed (" +
                                                                  SystemError(written.error) + L")")});

@@ -18,7 +18,8 @@ const wchar_t* const Usage =
     L"  3  the package or the stub cannot be read (or the stub is no program)\n"
     L"  4  the package is not a usable patch package\n"
     L"  5  the up-to-date version cannot be derived from the patch: give /version\n"
-    L"  6  the output cannot be written (its path is left as it was)";
+    L"  6  the output cannot be written (its path is left as it was)\n"
+    L"  7  the package is too large for the 32-bit maker: use x64\\svcpack-make.exe";
 
 std::wstring RefusalLine(std::wstring_view file, std::wstring_view problem)
 {
