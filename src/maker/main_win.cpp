@@ -57,11 +57,17 @@ std::wstring SystemError(DWORD error)
 }
 
 // A 32-bit maker runs out of address space long before the machine runs out of memory: the
-// package is mapped whole, and Windows' resource writer holds copies of it besides. That is
-// no fault of the package, and the 64-bit maker makes the same wrapper.
-bool OutOfAddressSpace(DWORD error)
+// package is mapped whole, and the resource writer holds copies of it besides. That is no
+// fault of the package, and the 64-bit maker makes the same wrapper.
+constexpr bool ThirtyTwoBit = sizeof(void*) == 4;
+
+bool IsMemoryError(DWORD error) { return error == ERROR_NOT_ENOUGH_MEMORY || error == ERROR_OUTOFMEMORY; }
+
+// The resource writer failing for want of memory, or without a reason at all (as Wine's
+// does for a package of 1 GiB), in a 32-bit maker.
+bool OutOfAddressSpace(const WriteOutcome& written)
 {
-    return sizeof(void*) == 4 && (error == ERROR_NOT_ENOUGH_MEMORY || error == ERROR_OUTOFMEMORY);
+    return ThirtyTwoBit && written.inResourceWriter && (written.error == ERROR_SUCCESS || IsMemoryError(written.error));
 }
 
 Refusal TooLarge(const std::wstring& package)
@@ -94,7 +100,7 @@ std::optional<Refusal> CheckPaths(const Arguments& arguments, const std::wstring
 std::optional<Refusal> CheckPatch(const std::wstring& path, const MappedFile& package, CheckedPatch& patch)
 {
     const auto notAPatch = [&](const std::wstring& problem) { return Refusal{NotAPatchPackage, RefusalLine(path, problem)}; };
-    if (OutOfAddressSpace(package.error()))
+    if (ThirtyTwoBit && IsMemoryError(package.error()))
         return TooLarge(path);
     if (package.error() != ERROR_SUCCESS)
         return Refusal{InputUnreadable, RefusalLine(path, L"cannot be read (" + SystemError(package.error()) + L")")};
@@ -147,11 +153,11 @@ int Make(const Arguments& arguments)
     const WrapperResources resources{package.bytes(), package::EncodeUpToDateVersion(version.version),
                                      BuildVersionInfo(texts)};
     const WriteOutcome written = WriteWrapper(stub, output, resources);
-    if (OutOfAddressSpace(written.error))
+    if (OutOfAddressSpace(written))
         return Refuse(TooLarge(arguments.package));
-    if (written.error != ERROR_SUCCESS)
+    if (!written.Written())
         return Refuse({OutputNotWritten, RefusalLine(output, L"cannot be written: " + written.failedStep + L" failed (" +
-                                                                 SystemError(written.error) + L")")});
+                                                                 (written.error ? SystemError(written.error) : L"no reason given") + L")")});
     for (const std::wstring& line :
          SummaryLines({patch.targets, patch.patchCode, version.version, version.fromOption, output, written.size}))
         WriteConsoleLine(STD_OUTPUT_HANDLE, line);

@@ -68,13 +68,15 @@ std::wstring FolderOf(const std::wstring& path)
     return separator == std::wstring::npos ? L"." : path.substr(0, separator + 1);
 }
 
-WriteOutcome Failed(const wchar_t* step) { return {GetLastError(), step, 0}; }
+WriteOutcome Failed(const wchar_t* step) { return {GetLastError(), step, 0, false}; }
+
+WriteOutcome ResourceWriterFailed(const wchar_t* step) { return {GetLastError(), step, 0, true}; }
 
 WriteOutcome WriteResources(const std::wstring& path, const WrapperResources& resources)
 {
     ResourceUpdate update(path);
     if (!update)
-        return Failed(L"opening the copy of the stub for its resources");
+        return ResourceWriterFailed(L"opening the copy of the stub for its resources");
     if (resources.package.size() > MAXDWORD) {
         SetLastError(ERROR_FILE_TOO_LARGE);
         return Failed(L"writing the package resource");
@@ -82,9 +84,9 @@ WriteOutcome WriteResources(const std::wstring& path, const WrapperResources& re
     if (!update.Put(package::PackageResourceType, package::PackageResourceName, resources.package) ||
         !update.Put(package::VersionResourceType, package::VersionResourceName, resources.version) ||
         !update.Put(RT_VERSION, VersionInfoName, resources.versionInfo))
-        return Failed(L"adding the resources");
+        return ResourceWriterFailed(L"adding the resources");
     if (!update.Commit())
-        return Failed(L"writing the resources");
+        return ResourceWriterFailed(L"writing the resources");
     return {};
 }
 
@@ -99,13 +101,13 @@ WriteOutcome WriteWrapper(const std::wstring& stub, const std::wstring& output, 
     if (!CopyFileW(stub.c_str(), temporary.path().c_str(), FALSE) ||
         !SetFileAttributesW(temporary.path().c_str(), FILE_ATTRIBUTE_NORMAL))
         return Failed(L"copying the stub");
-    if (WriteOutcome written = WriteResources(temporary.path(), resources); written.error != ERROR_SUCCESS)
+    if (WriteOutcome written = WriteResources(temporary.path(), resources); !written.Written())
         return written;
     if (!temporary.MoveTo(output))
         return Failed(L"moving the finished wrapper into place");
     WIN32_FILE_ATTRIBUTE_DATA data{};
     GetFileAttributesExW(output.c_str(), GetFileExInfoStandard, &data);
-    return {ERROR_SUCCESS, {}, (std::uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow};
+    return {ERROR_SUCCESS, {}, (std::uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow, false};
 }
 
 }  // namespace maker

@@ -20,9 +20,14 @@ struct WrapperResources {
 };
 
 struct WriteOutcome {
+    // The failed step's own error. It may be 0: Wine's UpdateResourceW fails without one for a
+    // package it cannot hold, so only the step tells a failure from success.
     DWORD error = ERROR_SUCCESS;
-    std::wstring failedStep;  // what was being done when `error` happened
-    std::uint64_t size = 0;   // of the output, once written
+    std::wstring failedStep;            // empty once the wrapper is in place
+    std::uint64_t size = 0;             // of the output, once written
+    bool inResourceWriter = false;      // the step that failed was the resource writer's
+
+    bool Written() const { return failedStep.empty(); }
 };
 
 WriteOutcome WriteWrapper(const std::wstring& stub, const std::wstring& output,
