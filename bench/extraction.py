@@ -23,7 +23,8 @@ WRAPPER = large_patch.WRAPPER
 DESTINATION = project.WORK / "extract" / "copy.msp"
 UNWRITABLE = DESTINATION.parent / "missing" / "copy.msp"  # its folder is never made
 
-WRAPPER_RUN = "wrapper /e"
+WRAPPER_RUN = "wrapper /e [i686]"
+WRAPPER_RUN_64 = "wrapper /e [x86_64]"
 WINE_COPY = references.WINE_COPY
 NATIVE_COPY = "native cp"
 NATIVE_MAPPED = "native one write from a mapping"
@@ -49,14 +50,18 @@ def _variants(prefix, package_bytes):
     demo_size = project.DEMO_PACKAGE.stat().st_size
     failure = trials.linux_exit_code(1603)
     return [
-        trials.writing(WRAPPER_RUN, wine + [WRAPPER, "/e", to], env, DESTINATION, 0, package_bytes),
+        trials.writing(WRAPPER_RUN, [harness.LOADERS["i686"], WRAPPER, "/e", to], env, DESTINATION, 0,
+                       package_bytes),
+        trials.writing(WRAPPER_RUN_64, wine + [large_patch.WRAPPERS["x86_64"], "/e", to], env, DESTINATION, 0,
+                       package_bytes),
         references.wine_copy(env, DESTINATION, package_bytes),
         trials.writing(NATIVE_COPY, ["cp", PACKAGE, DESTINATION], None, DESTINATION, 0, package_bytes),
         trials.writing(NATIVE_MAPPED, [MAPPED_WRITE, PACKAGE, DESTINATION], None, DESTINATION, 0, package_bytes),
-        trials.writing(LOAD_ONLY, wine + [WRAPPER, "/e", harness.windows_path(UNWRITABLE)], env,
+        trials.writing(LOAD_ONLY, [harness.LOADERS["i686"], WRAPPER, "/e", harness.windows_path(UNWRITABLE)], env,
                        UNWRITABLE, failure, None),
         references.wine_start(env, DESTINATION),
-        trials.writing(DEMO_WRAPPER, wine + [harness.WRAPPER, "/e", to], env, DESTINATION, 0, demo_size),
+        trials.writing(DEMO_WRAPPER, [harness.LOADERS["i686"], harness.DEMO_WRAPPERS["i686"], "/e", to], env,
+                       DESTINATION, 0, demo_size),
     ]
 
 
@@ -88,6 +93,7 @@ def _time_outcome(samples, made):
         row("256 MiB package to a file", WRAPPER_RUN, WINE_COPY,
             target=f"≤ {GOAL_RATIO:.2f}×", verdict=report.verdict(met)),
         row("256 MiB package to a file", WRAPPER_RUN, NATIVE_COPY),
+        row("256 MiB package to a file", WRAPPER_RUN_64, WINE_COPY),
         row("256 MiB package to a file, natively", NATIVE_MAPPED, NATIVE_COPY),
         row("same wrapper started, its file refused", LOAD_ONLY, WINE_COPY),
         row("Wine process start alone", WINE_START, None),
@@ -96,7 +102,7 @@ def _time_outcome(samples, made):
              f"{report.seconds(samples.median(WINE_START))}); medians of {samples.rounds} interleaved "
              "rounds, ratios the median of the per-round ratios.",
              f"The wrapper is {WRAPPER.relative_to(project.ROOT)} ({made.wrapper_bytes} B), made by the "
-             f"x86_64 maker from the x86_64 stub around {PACKAGE.relative_to(project.ROOT)} "
+             f"i686 maker from the i686 stub that ship, around {PACKAGE.relative_to(project.ROOT)} "
              f"({made.package_bytes} B): a patch written by patchbuilder whose one large stream holds "
              f"{report.mib(large_patch.FILLER_BYTES)} of filler, where a real patch carries its payload "
              "cabinet. Wine's copy runs in the same prefix (`wine64 cmd /c copy /y`), cp natively; all "
@@ -158,13 +164,14 @@ def _memory_outcome(samples, package_bytes):
         row("peak resident, wrapper /e of 256 MiB, less the demo wrapper's", WRAPPER_RUN,
             reference=f"demo wrapper {report.mib(baseline)}",
             result=f"package + {report.mib(_peak(samples, WRAPPER_RUN) - baseline - package_bytes)}"),
+        row("peak resident, x86_64 wrapper /e of 256 MiB", WRAPPER_RUN_64, result=over_package(WRAPPER_RUN_64)),
         row("peak resident, same wrapper, its file refused", LOAD_ONLY),
         row("peak resident, demo wrapper /e (demo package)", DEMO_WRAPPER),
         row("peak resident, Wine cmd /c copy of 256 MiB", WINE_COPY),
     ]
-    notes = ["Maximum resident set size of the wine64 process that runs the wrapper, as GNU time "
+    notes = ["Maximum resident set size of the Wine process (wine for i686, wine64 for x86_64) that runs the wrapper, as GNU time "
              f"reports it (%M, the kernel's ru_maxrss) when that process ends; the largest of "
-             f"{samples.rounds} runs. wine64 becomes the Windows process itself (same pid), so this "
+             f"{samples.rounds} runs. The loader becomes the Windows process itself (same pid), so this "
              "is the wrapper's process; wineserver and Wine's services run apart and are not counted."]
     if not met:
         notes.append(_memory_bound(samples, package_bytes))

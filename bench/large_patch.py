@@ -1,5 +1,5 @@
-"""The 256 MiB patch that the extraction and making figures share, and the wrapper the maker
-makes around it. The patch is a real one written by patchbuilder, with one stream of 256 MiB
+"""The 256 MiB patch that the extraction and making figures share, and the wrappers each
+build's maker makes around it. The patch is a real one written by patchbuilder, with one stream of 256 MiB
 of filler where a real patch carries its payload cabinet: the maker checks that it is given a
 patch package, and the wrapper checks the package's structure before writing it out. Both
 are made afresh once per bench run, so they always come from the tools of this build."""
@@ -18,8 +18,9 @@ import wine_session
 FILLER_BYTES = 256 * report.MIB
 FOLDER = project.ROOT / "build" / "bench-256"
 PACKAGE = FOLDER / "package.msp"
-WRAPPER = FOLDER / "svcpack.exe"
-MAKER = harness.BUILD / "svcpack-make.exe"  # the x86_64 maker; its stub is svcpack.exe beside it
+# Each build's maker makes a wrapper from the stub beside it; the i686 one is what ships.
+WRAPPERS = {arch: FOLDER / f"svcpack-{arch}.exe" for arch in harness.BUILDS}
+WRAPPER = WRAPPERS["i686"]
 PATCH_CODE = "{9B2E4C71-5D3A-4F86-A0C2-7E1B3D5F9A01}"
 TARGET = ("{9B2E4C71-5D3A-4F86-A0C2-7E1B3D5F9A02}", "{9B2E4C71-5D3A-4F86-A0C2-7E1B3D5F9A00}", "12.2.0.3")
 UP_TO_DATE_VERSION = "12.2.0.4"
@@ -31,24 +32,27 @@ class Made:
     wrapper_bytes: int
 
 
-def maker_command(output):
-    """The maker's command line for a wrapper around the large patch, as a user types it."""
-    return [harness.WINE, MAKER, harness.windows_path(PACKAGE), harness.windows_path(output)]
+def maker_command(output, arch="i686", package=PACKAGE):
+    """The maker's command line for a wrapper around `package`, as a user types it."""
+    return [harness.LOADERS[arch], harness.BUILDS[arch] / "svcpack-make.exe", harness.windows_path(package),
+            harness.windows_path(output)]
 
 
 @functools.cache
 def make():
     """Writes the patch and the wrapper (untimed) and checks the wrapper carries the patch."""
     FOLDER.mkdir(parents=True, exist_ok=True)
-    WRAPPER.unlink(missing_ok=True)
     prefix = wine_session.clone("large-patch")
     try:
         products.build_patch(PACKAGE, PATCH_CODE, [TARGET], UP_TO_DATE_VERSION, filler_bytes=FILLER_BYTES,
                              prefix=prefix)
-        proc = subprocess.run([str(c) for c in maker_command(WRAPPER)], env=prefix.env, capture_output=True,
-                              text=True, errors="replace")
+        for arch, wrapper in WRAPPERS.items():
+            wrapper.unlink(missing_ok=True)
+            proc = subprocess.run([str(c) for c in maker_command(wrapper, arch)], env=prefix.env,
+                                  capture_output=True, text=True, errors="replace")
+            trials.expect(proc.returncode == 0, f"the {arch} maker failed ({proc.returncode}):\n"
+                                                f"{proc.stdout}{proc.stderr}")
+            made_wrapper.check(wrapper, PACKAGE, UP_TO_DATE_VERSION)
     finally:
         prefix.remove()
-    trials.expect(proc.returncode == 0, f"the maker failed ({proc.returncode}):\n{proc.stdout}{proc.stderr}")
-    made_wrapper.check(WRAPPER, PACKAGE, UP_TO_DATE_VERSION)
     return Made(PACKAGE.stat().st_size, WRAPPER.stat().st_size)

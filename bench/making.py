@@ -19,7 +19,7 @@ OUTPUT = project.WORK / "make" / "svcpack.exe"
 UNWRITABLE = OUTPUT.parent / "missing" / "svcpack.exe"  # its folder is never made
 OUTPUT_NOT_WRITTEN = 6  # the maker's exit code when it cannot write the wrapper
 
-MAKER_RUN = "svcpack-make"
+MAKER_RUN = "svcpack-make [i686]"
 CHECKS_ONLY = "svcpack-make, output folder missing"
 
 

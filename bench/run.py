@@ -12,6 +12,7 @@ import extraction
 import machine
 import making
 import report
+import scale
 import scaling
 import trials
 import wine_session
@@ -19,9 +20,11 @@ import wine_session
 METHOD = [
     "Every timed figure is the median of at least five runs after a warm-up round; the runs of a "
     "figure and of its reference alternate round by round, the order rotating each round.",
-    "Wine figures are wall times of one wine64 process (GNU time around it, Python's clock "
+    "Wine figures are wall times of one Wine process (GNU time around it, Python's clock "
     "around that) in a prefix whose wineserver and services were started beforehand; the bench "
-    "makes its own base prefix each run (build/win64/wine/bench-base).",
+    "makes its own base prefix each run (build/win64/wine/bench-base). The shipped i686 "
+    "programs run under the 32-bit loader (wine), the x86_64 ones under wine64; the goals are "
+    "judged on the i686 build.",
     "Exit codes are checked after every run, and so is the work (the file written, the products "
     "patched); a run that did not do its work stops the bench.",
 ]
@@ -34,7 +37,7 @@ def main():
     print("bench: making the base prefix", flush=True)
     wine_session.make_base()
     outcomes = [binary_size.measure(), *extraction.measure(), making.measure(), end_to_end.measure(),
-                scaling.measure()]
+                scaling.measure(), scale.measure()]
     minutes = (time.monotonic() - started) / 60
     load_after = machine.load_average()
     facts += [("load average (1, 5, 15 min) at start", machine.shown(load_before)),

@@ -51,7 +51,7 @@ def _wrapper(prefix, count, case, with_installed):
 
 def _variant(prefix, count, case, with_installed):
     name = _name(count, case)
-    command = [harness.WINE, _wrapper(prefix, count, case, with_installed), "/q"]
+    command = [harness.LOADER, _wrapper(prefix, count, case, with_installed), "/q"]
     exit_code = 0 if with_installed else trials.linux_exit_code(1642)
 
     def finish(sample):

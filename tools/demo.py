@@ -12,6 +12,8 @@ import harness  # noqa: E402
 import products  # noqa: E402
 
 PRODUCT = demo.PRODUCTS[0]
+# Apart from the tests' demo wrapper, so that a demo never changes a wrapper a test is running.
+WRAPPER = harness.TOOLS / "wine" / "demo" / f"svcpack-demo-{harness.ARCH}.exe"
 
 
 def patch_state(prefix):
@@ -27,8 +29,8 @@ def describe(prefix, when):
 
 
 def wrapper_run(prefix, label):
-    run = prefix.run(harness.WRAPPER)
-    print(f"{label:<12} {harness.WRAPPER.name} exited with {run.exit_code}")
+    run = prefix.run(WRAPPER)
+    print(f"{label:<12} {WRAPPER.name} exited with {run.exit_code}")
     for text, caption, _ in run.boxes:
         print(f"{'':<12} message box \"{caption}\": {' '.join(text.split())}")
     return run
@@ -43,7 +45,7 @@ def main():
     print(f"Making a fresh private Wine prefix and the demo wrapper ({harness.ARCH} svcpack-make demo.msp) ...",
           flush=True)
     prefix = harness.Prefix(harness.make_base_prefix(harness.TOOLS / "wine" / "demo", wrappers_of=()))
-    print(harness.make_demo_wrapper(prefix), end="")
+    print(harness.make_demo_wrapper(prefix, wrapper=WRAPPER), end="")
     msi = products.build_product(harness.TOOLS / "demo-products", PRODUCT.product_code, PRODUCT.name,
                                  demo.OLD_VERSION, demo.UPGRADE_CODE, PRODUCT.language, PRODUCT.locale_id)
     products.install_product(prefix, msi)

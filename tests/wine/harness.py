@@ -38,7 +38,8 @@ MAKER = BUILD / "svcpack-make.exe"
 PROBES = BUILD / "tests" / "wine"
 # The wrapper the tests run: the stub made into a wrapper for the demo patch by the maker of
 # the same build, the way a release engineer makes one.
-WRAPPER = TOOLS / "wine" / f"svcpack-demo-{ARCH}.exe"
+DEMO_WRAPPERS = {arch: TOOLS / "wine" / f"svcpack-demo-{arch}.exe" for arch in BUILDS}
+WRAPPER = DEMO_WRAPPERS[ARCH]
 DEMO_PACKAGE = ROOT / "resources" / "demo.msp"
 DEMO_VERSION = "12.2.0.4"
 LAUNCHER = PROBES / "launcher.exe"
@@ -96,12 +97,11 @@ def make_base_prefix(path=BASE_PREFIX, wrappers_of=BUILDS):
     return path
 
 
-def make_demo_wrapper(prefix, arch=ARCH):
-    """Makes the demo wrapper of `arch` with that build's maker, which takes the version from
-    the patch; returns what the maker printed."""
+def make_demo_wrapper(prefix, arch=ARCH, wrapper=None):
+    """Makes the demo wrapper of `arch` (at `wrapper`, else where the tests run it) with that
+    build's maker, which takes the version from the patch; returns what the maker printed."""
     build = BUILDS[arch]
-    wrapper = TOOLS / "wine" / f"svcpack-demo-{arch}.exe"
-    made = prefix.wine([build / "svcpack-make.exe", windows_path(DEMO_PACKAGE), windows_path(wrapper),
+    made = prefix.wine([build / "svcpack-make.exe", windows_path(DEMO_PACKAGE), windows_path(wrapper or DEMO_WRAPPERS[arch]),
                         "/stub", windows_path(build / "svcpack.exe")], loader=LOADERS[arch])
     prefix.stop()
     return made.stdout
@@ -157,11 +157,18 @@ def same_text(shown, expected):
     return shown == expected
 
 
+# Wine formats a traced string into 300 bytes and stops taking characters once 'L"' and the
+# escaped text pass 290 of them; it adds "..." only when more than one character is left, so
+# a text cut just before its last character looks whole.
+_TRACE_TEXT_LIMIT = 290 - len('L"')
+
+
 def _parse_wide(text, i):
     """Reads a Wine debug string starting at its opening quote; returns (value, next index).
     Wine writes other characters as a backslash and four hex digits, one per UTF-16 unit."""
     units = []
     i += 1
+    start = i
     while text[i] != '"':
         if text[i] == "\\" and text[i + 1] in _ESCAPES:
             units.append(ord(_ESCAPES[text[i + 1]]))
@@ -174,7 +181,7 @@ def _parse_wide(text, i):
             i += 1
     data = b"".join(u.to_bytes(2, "little") for u in units)
     value = WideText(data.decode("utf-16-le", errors="surrogatepass"))
-    value.truncated = text.startswith("...", i + 1)
+    value.truncated = text.startswith("...", i + 1) or i - start > _TRACE_TEXT_LIMIT
     return value, i + 1
 
 

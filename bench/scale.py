@@ -1,0 +1,113 @@
+"""The scale row: a patch of 1 GiB (patchbuilder's filler standing in for the payload) wrapped
+around the shipped i686 stub, then extracted ("/e") and applied ("/q") to an installed product
+by the i686 wrapper, each with its time and peak memory against Wine's copy of the same bytes.
+
+At this size a step takes tens of seconds, so each runs once, after a copy that brings the
+package into the page cache. The 32-bit maker cannot hold a package this large and says so
+(exit code 7): its refusal is timed too, and the wrapper is made by the x64 maker from the
+i686 stub, as the release engineers' guide says."""
+import os
+import subprocess
+
+import project
+import demo_products as demo
+import harness
+import made_wrapper
+import products
+import report
+import trials
+import wine_session
+
+FILLER_BYTES = 1024 * report.MIB
+FOLDER = project.ROOT / "build" / "bench-1g"
+PACKAGE = FOLDER / "package.msp"
+WRAPPER = FOLDER / "svcpack.exe"
+COPY = FOLDER / "copy.msp"
+EXTRACTED = FOLDER / "extracted.msp"
+REFUSED = FOLDER / "refused.exe"
+PRODUCT = demo.PRODUCTS[0]
+PATCH_CODE = "{9B2E4C71-5D3A-4F86-A0C2-7E1B3D5F9A21}"
+TOO_LARGE_FOR_THE_32_BIT_MAKER = 7
+I686_STUB = harness.BUILDS["i686"] / "svcpack.exe"
+
+
+def _maker(arch, output):
+    return [harness.LOADERS[arch], harness.BUILDS[arch] / "svcpack-make.exe", harness.windows_path(PACKAGE),
+            harness.windows_path(output), "/stub", harness.windows_path(I686_STUB)]
+
+
+def _run(label, command, env, expected_exit, check=lambda: None):
+    sample = trials.run_once(trials.Trial(command, env))
+    trials.expect(sample.exit_code == trials.linux_exit_code(expected_exit),
+                  f"scale, {label}: exit code {sample.exit_code}, not {expected_exit}")
+    check()
+    print(f"bench: scale, {label}: {report.seconds(sample.seconds)}", flush=True)
+    return sample
+
+
+def _wine_copy(env):
+    def written():
+        trials.expect(COPY.stat().st_size == PACKAGE.stat().st_size, "scale: Wine's copy is short")
+    sample = _run("Wine cmd /c copy", [harness.WINE, "cmd", "/c", "copy", "/y", harness.windows_path(PACKAGE),
+                                       harness.windows_path(COPY)], env, 0, written)
+    COPY.unlink()
+    os.sync()
+    return sample
+
+
+def measure():
+    FOLDER.mkdir(parents=True, exist_ok=True)
+    prefix = wine_session.clone("scale")
+    try:
+        msi = products.build_product(FOLDER, PRODUCT.product_code, PRODUCT.name, demo.OLD_VERSION,
+                                     demo.UPGRADE_CODE, PRODUCT.language, PRODUCT.locale_id)
+        products.install_product(prefix, msi)
+        products.build_patch(PACKAGE, PATCH_CODE, [(PRODUCT.product_code, demo.UPGRADE_CODE, demo.OLD_VERSION)],
+                             demo.NEW_VERSION, filler_bytes=FILLER_BYTES, prefix=prefix)
+        samples = _steps(prefix)
+    finally:
+        prefix.remove()
+        for path in (PACKAGE, WRAPPER, COPY, EXTRACTED, REFUSED):
+            path.unlink(missing_ok=True)
+    return _outcome(samples)
+
+
+def _steps(prefix):
+    env = prefix.env
+    _wine_copy(env)  # brings the package into the page cache; not kept
+    reference = _wine_copy(env)
+    refused = _run("i686 maker", _maker("i686", REFUSED), env, TOO_LARGE_FOR_THE_32_BIT_MAKER,
+                   lambda: trials.expect(not REFUSED.exists(), "scale: the refusing maker left a file"))
+    made = _run("x64 maker, i686 stub", _maker("x86_64", WRAPPER), env, 0,
+                lambda: made_wrapper.check(WRAPPER, PACKAGE, demo.NEW_VERSION))
+    extracted = _run("i686 wrapper /e", [harness.LOADERS["i686"], WRAPPER, "/e", harness.windows_path(EXTRACTED)],
+                     env, 0, lambda: trials.expect(_same_bytes(EXTRACTED, PACKAGE), "scale: /e wrote other bytes"))
+    EXTRACTED.unlink()
+    applied = _run("i686 wrapper /q", [harness.LOADERS["i686"], WRAPPER, "/q"], env, 0,
+                   lambda: trials.expect(_version(prefix) == demo.NEW_VERSION, "scale: the product was not patched"))
+    return {"Wine cmd /c copy": reference, "svcpack-make [i686], refused": refused,
+            "svcpack-make [x86_64] /stub i686": made, "wrapper /e [i686]": extracted, "wrapper /q [i686]": applied}
+
+
+def _same_bytes(a, b):
+    return subprocess.run(["cmp", "-s", str(a), str(b)]).returncode == 0
+
+
+def _version(prefix):
+    return products.query(prefix, "info", PRODUCT.product_code, "VersionString")
+
+
+def _outcome(samples):
+    reference = samples["Wine cmd /c copy"]
+    rows = [report.Row("7 scale", f"1 GiB patch, {name}",
+                       f"{report.seconds(s.seconds)}, peak {report.mib(s.peak_kib * 1024)}",
+                       f"Wine copy {report.seconds(reference.seconds)}, peak {report.mib(reference.peak_kib * 1024)}",
+                       report.ratio(s.seconds / reference.seconds))
+            for name, s in samples.items() if s is not reference]
+    notes = [f"One run of each step on {PACKAGE.relative_to(project.ROOT)} (patchbuilder, "
+             f"{report.mib(FILLER_BYTES)} of filler), after a copy that brings it into the page cache; "
+             "peak resident set of the Wine process as GNU time reports it.",
+             "The i686 maker refuses the package (exit code 7: too large for the 32-bit maker); the x64 "
+             "maker makes the wrapper from the i686 stub, which then extracts the package byte for byte "
+             f"and patches {PRODUCT.name} from {demo.OLD_VERSION} to {demo.NEW_VERSION} (checked after each step)."]
+    return report.Outcome("7. Scale (1 GiB)", True, rows, notes)
