@@ -176,8 +176,8 @@ private:
         const msi::ScopedLog logging(installer_, log.value_or(L""));
         // Where no one can see a window, the installer's UI is kept to its progress window, so
         // that no modal error box of its own waits there for a click.
-        const msi::ScopedUiLevel basic(installer_, reporter_.WindowsVisible() ? msi::UiLevelBasicNoCancel
-                                                                              : msi::UiLevelProgressOnly);
+        const msi::ScopedUiLevel uiLevel(installer_, reporter_.WindowsVisible() ? msi::UiLevelBasicNoCancel
+                                                                                : msi::UiLevelProgressOnly);
         return installer_.ConfigureProductEx(record.productCode, 0, 5, record.commandLine);
     }
 
