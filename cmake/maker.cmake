@@ -12,7 +12,10 @@ add_executable(svcpack-make
     src/platform/console_output_win.cpp
     src/platform/runtime_win.cpp
     src/platform/path_names_win.cpp
-    src/installer/msi_library_win.cpp)
+    src/installer/msi_library_win.cpp
+    resources/svcpack-make.rc)
+set_property(SOURCE resources/svcpack-make.rc APPEND PROPERTY OBJECT_DEPENDS
+    ${CMAKE_SOURCE_DIR}/resources/svcpack-make.manifest)
 target_compile_options(svcpack-make PRIVATE ${windows_flags} -Wall -Wextra)
 target_link_libraries(svcpack-make PRIVATE svcpack_maker_core ole32 uuid)
 target_link_options(svcpack-make PRIVATE -municode ${windows_link_flags})

@@ -14,15 +14,15 @@ namespace {
 
 std::uint32_t RunSelectedModes(WindowsPlatform& platform, msi::MsiLibrary& installer)
 {
-    if (RunOptions.installMode) {
-        Reporter reporter(platform);
+    // Whether anyone can see a box is decided here, once, for every mode.
+    Reporter reporter(platform);
+    if (RunOptions.installMode)
         return apply::ApplyPatchToProducts(platform, installer, reporter).exitCode;
-    }
     std::uint32_t exitCode = msi::Success;
     std::wstring extractPath = RunOptions.extractPath;
     if (RunOptions.extractOnly && !platform.ExtractPatchPackage(extractPath))
         exitCode = msi::InstallFailure;
-    if (RunOptions.listOnly && !package::ShowTargetProductList(platform, installer) &&
+    if (RunOptions.listOnly && !package::ShowTargetProductList(platform, installer, reporter.WindowsVisible()) &&
         exitCode == msi::Success)
         exitCode = msi::InstallFailure;
     return exitCode;

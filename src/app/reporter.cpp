@@ -35,6 +35,7 @@ std::uint16_t SameFamilyLanguage(std::uint16_t language)
 Reporter::Reporter(Platform& platform)
     : platform_(platform),
       userInterfaceLanguage_(platform.UserInterfaceLanguage()),
+      windowsVisible_(platform.WindowStationVisible()),
       language_(userInterfaceLanguage_)
 {
 }
@@ -61,7 +62,8 @@ std::wstring Reporter::LoadResourceString(std::uint32_t stringId, std::size_t ma
 
 void Reporter::ShowMessage(std::uint32_t messageId)
 {
-    if (RunOptions.quiet)
+    // A box no one can see would wait for its click until the deployment engine gives up.
+    if (RunOptions.quiet || !windowsVisible_)
         return;
     // Read before any string is loaded: the loads may change it.
     const auto errorCode = static_cast<std::int32_t>(platform_.LastError());

@@ -20,7 +20,12 @@ std::uint16_t SameFamilyLanguage(std::uint16_t language);
 
 class Reporter {
 public:
+    // Asks the platform once whether anyone can see a window (WindowStationVisible).
     explicit Reporter(Platform& platform);
+
+    // False on a window station no one sees (a service's, SYSTEM's in session 0): then no box
+    // is shown in any mode, as under "/q", and the installer's UI is kept to progress.
+    bool WindowsVisible() const { return windowsVisible_; }
 
     // Sets the thread locale and makes the locale's language the one every later string
     // comes in: string-table lookups no longer follow the thread locale on current Windows.
@@ -35,11 +40,13 @@ public:
     // lacks the id.
     std::wstring LoadResourceString(std::uint32_t stringId, std::size_t maxChars) const;
 
-    // Shows message `messageId` and waits for it to be closed; does nothing under "/q".
+    // Shows message `messageId` and waits for it to be closed; does nothing under "/q" or
+    // where no one can see it.
     void ShowMessage(std::uint32_t messageId);
 
 private:
     Platform& platform_;
     const std::uint16_t userInterfaceLanguage_;
+    const bool windowsVisible_;
     std::uint16_t language_;
 };

@@ -23,6 +23,8 @@ CommandLineOptions ScanArguments(const std::vector<std::wstring>& arguments)
         const std::wstring& argument = arguments[i];
         if (IsOption(argument, L"/q")) {
             options.quiet = true;
+        } else if (IsOption(argument, L"/norestart")) {
+            options.noRestart = true;
         } else if (IsOption(argument, L"/e")) {
             options.extractOnly = true;
             options.installMode = false;

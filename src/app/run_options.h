@@ -5,6 +5,7 @@
 // What this run was asked to do.
 struct CommandLineOptions {
     bool quiet = false;
+    bool noRestart = false;  // "/norestart": the installer may not restart the machine
     bool extractOnly = false;
     std::wstring extractPath;
     bool listOnly = false;

@@ -30,12 +30,15 @@ std::wstring LocaleValue(const std::wstring& localeId)
 }  // namespace
 
 std::wstring BuildCommandLine(const std::wstring& packagePath, const std::wstring& localeId,
-                              const std::wstring& filesInUseText)
+                              const std::wstring& filesInUseText, bool suppressRestart)
 {
     std::wstring line = L"PATCH=" + Quoted(packagePath);
     if (localeId.size() >= 2)
         line += L" LOCALEID=" + LocaleValue(localeId);
-    line += L" REBOOTPROMPT=SUPPRESS FILESINUSETEXT=" + Quoted(filesInUseText);
+    line += L" REBOOTPROMPT=SUPPRESS";
+    if (suppressRestart)
+        line += L" REBOOT=ReallySuppress";
+    line += L" FILESINUSETEXT=" + Quoted(filesInUseText);
     return line;
 }
 

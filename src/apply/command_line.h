@@ -4,10 +4,15 @@
 
 namespace apply {
 
-// PATCH="<package>" [LOCALEID=<id> ]REBOOTPROMPT=SUPPRESS FILESINUSETEXT="<text>"; the locale
-// id goes on only when it has two or more characters. Values are quoted the installer's way,
-// so no value read from a product can add or end a property.
+// PATCH="<package>" [LOCALEID=<id> ]REBOOTPROMPT=SUPPRESS [REBOOT=ReallySuppress ]FILESINUSETEXT="<text>";
+// the locale id goes on only when it has two or more characters, REBOOT only with
+// `suppressRestart` ("/norestart"). Values are quoted the installer's way, so no value read
+// from a product can add or end a property.
+//
+// REBOOTPROMPT=SUPPRESS only takes the question away: a restart the installer needs then
+// happens without one. REBOOT=ReallySuppress keeps the installer from restarting at all; a
+// product that needs a restart answers 3010 instead, for the deployment engine to act on.
 std::wstring BuildCommandLine(const std::wstring& packagePath, const std::wstring& localeId,
-                              const std::wstring& filesInUseText);
+                              const std::wstring& filesInUseText, bool suppressRestart);
 
 }  // namespace apply

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/messages.h"
+#include "app/run_options.h"
 #include "command_line.h"
 #include "installer/scoped_log.h"
 #include "installer/scoped_ui_level.h"
@@ -156,6 +157,11 @@ private:
             if (!IsSuccessOrRestart(result))
                 return ReportFailure(result);
             restart = MoreUrgentRestart(restart, result);
+            // The machine is already restarting: REBOOTPROMPT=SUPPRESS takes away the question,
+            // not the restart. A product configured now would be cut off halfway; the ones
+            // left are patched by the next run.
+            if (result == msi::RebootInitiated)
+                break;
         }
         return ReportOutcome(restart);
     }
@@ -163,12 +169,15 @@ private:
     std::uint32_t Configure(ProductRecord& record)
     {
         const std::wstring filesInUse = reporter_.LoadResourceString(message::FilesInUseText, StringCapacity);
-        record.commandLine = BuildCommandLine(packagePath_, record.localeId, filesInUse);
+        record.commandLine = BuildCommandLine(packagePath_, record.localeId, filesInUse, RunOptions.noRestart);
         const std::optional<std::wstring> directory = platform_.TemporaryDirectory();
         const std::optional<std::wstring> log =
             directory ? LogFilePath(*directory, record.productName) : std::nullopt;
         const msi::ScopedLog logging(installer_, log.value_or(L""));
-        const msi::ScopedUiLevel basic(installer_, msi::UiLevelBasicNoCancel);
+        // Where no one can see a window, the installer's UI is kept to its progress window, so
+        // that no modal error box of its own waits there for a click.
+        const msi::ScopedUiLevel uiLevel(installer_, reporter_.WindowsVisible() ? msi::UiLevelBasicNoCancel
+                                                                                : msi::UiLevelProgressOnly);
         return installer_.ConfigureProductEx(record.productCode, 0, 5, record.commandLine);
     }
 

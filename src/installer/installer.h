@@ -23,6 +23,7 @@ constexpr int StateInstalled = 5;
 
 constexpr int UiLevelNone = 2;
 constexpr int UiLevelBasicNoCancel = 0x23;  // INSTALLUILEVEL_BASIC | INSTALLUILEVEL_HIDECANCEL
+constexpr int UiLevelProgressOnly = 0x63;   // the same | INSTALLUILEVEL_PROGRESSONLY
 
 constexpr std::uint32_t LogModeVerbose = 0x1000;
 constexpr std::uint32_t LogModeOff = 0x4000;

@@ -5,6 +5,8 @@
 #include <span>
 
 #include "platform/decimal.h"
+#include "platform/system_library_win.h"
+#include "platform/temporary_directory.h"
 #include "compound_file.h"
 #include "embedded_resources.h"
 
@@ -141,16 +143,7 @@ DWORD Extract(HMODULE module, std::wstring& packagePath, UniqueKernelHandle* hel
 
 std::optional<std::wstring> TemporaryDirectory()
 {
-    std::wstring buffer(MAX_PATH + 1, L'\0');
-    DWORD length = GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
-    if (length > buffer.size()) {
-        buffer.resize(length);
-        length = GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
-    }
-    if (length == 0 || length >= buffer.size())
-        return std::nullopt;
-    buffer.resize(length);
-    return buffer;
+    return platform::SecuredTemporaryDirectory(SecuredTemporaryPathFunction(), &::GetTempPathW);
 }
 
 bool ExtractPatchPackage(HMODULE module, std::wstring& packagePath, UniqueKernelHandle* held)

@@ -11,7 +11,8 @@ namespace package {
 // The longest temporary directory a temporary package name is made in, terminator included.
 constexpr std::size_t TemporaryDirectoryChars = 1024;
 
-// GetTempPathW in full, with its trailing separator.
+// The temporary folder in full, with its trailing separator: GetTempPath2W where this Windows
+// has it, else GetTempPathW (platform::SecuredTemporaryDirectory).
 std::optional<std::wstring> TemporaryDirectory();
 
 // Writes the embedded "MSP"/"IDR_MSP" resource of `module`, byte for byte, in one write

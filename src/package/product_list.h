@@ -4,8 +4,9 @@
 
 namespace package {
 
-// "/i": shows the package's target product codes exactly as stored, also under "/q", and
-// leaves the extracted package in the temporary directory. True when the list was read.
-bool ShowTargetProductList(Platform& platform, msi::Installer& installer);
+// "/i": shows the package's target product codes exactly as stored, also under "/q", unless
+// `windowsVisible` is false (no one could close the box: Reporter::WindowsVisible), and leaves
+// the extracted package in the temporary directory. True when the list was read.
+bool ShowTargetProductList(Platform& platform, msi::Installer& installer, bool windowsVisible);
 
 }  // namespace package

@@ -34,9 +34,13 @@ public:
     // no version in that language at all, an empty text when that version lacks the id.
     virtual std::optional<std::wstring> StringTableText(std::uint32_t id,
                                                         std::uint16_t language) = 0;
+    // Whether the process's window station is visible (WSF_VISIBLE): a service's, or SYSTEM's
+    // in session 0, is not, and a box shown there waits for a click that never comes.
+    virtual bool WindowStationVisible() = 0;
     virtual void ShowMessageBox(const std::wstring& text, const std::wstring& caption,
                                 std::uint32_t style) = 0;
-    // GetTempPathW in full, with its trailing separator; no value when it fails
+    // The temporary folder (GetTempPath2W where the system has it, else GetTempPathW) in full,
+    // with its trailing separator; no value when it fails
     virtual std::optional<std::wstring> TemporaryDirectory() = 0;
     virtual bool RemoveFile(const std::wstring& path) = 0;
     // Writes the embedded package to `packagePath`, or to a new temporary file whose name it

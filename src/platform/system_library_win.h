@@ -24,6 +24,16 @@ inline decltype(&::SetDefaultDllDirectories) DefaultDllDirectoriesFunction()
         GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
 }
 
+// GetTempPath2W where kernel32 has it (build 20348 on: Windows 11, Server 2022; Windows 10
+// 1607 and Server 2016 on with the updates of March 2025, KB5053594), looked up at run time
+// for the same reason. It has GetTempPathW's signature, and the
+// SDK headers of this toolchain do not declare it.
+inline decltype(&::GetTempPathW) SecuredTemporaryPathFunction()
+{
+    return reinterpret_cast<decltype(&::GetTempPathW)>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetTempPath2W")));
+}
+
 // The way this Windows supports.
 inline DllSearch AvailableDllSearch()
 {

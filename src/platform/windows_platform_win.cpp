@@ -62,6 +62,18 @@ std::optional<std::wstring> WindowsPlatform::StringTableText(std::uint32_t id, s
     return std::wstring();
 }
 
+// A station that cannot be asked counts as visible: boxes are then shown as they always were.
+bool WindowsPlatform::WindowStationVisible()
+{
+    const HWINSTA station = processWindowStation_ ? processWindowStation_() : nullptr;
+    USEROBJECTFLAGS flags{};
+    DWORD needed = 0;
+    if (!station || !userObjectInformation_ ||
+        !userObjectInformation_(station, UOI_FLAGS, &flags, sizeof flags, &needed))
+        return true;
+    return (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
 void WindowsPlatform::ShowMessageBox(const std::wstring& text, const std::wstring& caption,
                                      std::uint32_t style)
 {

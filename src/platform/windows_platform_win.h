@@ -14,6 +14,7 @@ public:
     void SetThreadLocaleId(std::uint32_t localeId) override;
     std::uint16_t UserInterfaceLanguage() override;
     std::optional<std::wstring> StringTableText(std::uint32_t id, std::uint16_t language) override;
+    bool WindowStationVisible() override;
     void ShowMessageBox(const std::wstring& text, const std::wstring& caption,
                         std::uint32_t style) override;
     std::optional<std::wstring> TemporaryDirectory() override;
@@ -26,4 +27,8 @@ public:
 private:
     SystemLibrary user32_{L"user32.dll"};
     decltype(&::MessageBoxW) messageBox_ = user32_.Bind<decltype(&::MessageBoxW)>("MessageBoxW");
+    decltype(&::GetProcessWindowStation) processWindowStation_ =
+        user32_.Bind<decltype(&::GetProcessWindowStation)>("GetProcessWindowStation");
+    decltype(&::GetUserObjectInformationW) userObjectInformation_ =
+        user32_.Bind<decltype(&::GetUserObjectInformationW)>("GetUserObjectInformationW");
 };

@@ -9,19 +9,24 @@
 
 namespace {
 
-void RequireCommandLine(const std::wstring& packagePath, const std::wstring& localeId, const std::wstring& filesInUse)
+void RequireCommandLine(const std::wstring& packagePath, const std::wstring& localeId, const std::wstring& filesInUse,
+                        bool suppressRestart)
 {
-    const std::wstring line = apply::BuildCommandLine(packagePath, localeId, filesInUse);
+    const std::wstring line = apply::BuildCommandLine(packagePath, localeId, filesInUse, suppressRestart);
     const std::vector<CommandLineProperty> properties = RequireConfigureCommandLine(line, packagePath);
 
     std::vector<std::wstring> expectedNames = {L"PATCH", L"REBOOTPROMPT", L"FILESINUSETEXT"};
+    if (suppressRestart)
+        expectedNames.insert(expectedNames.begin() + 2, L"REBOOT");
     if (localeId.size() >= 2)
         expectedNames.insert(expectedNames.begin() + 1, L"LOCALEID");
     std::vector<std::wstring> names;
     for (const CommandLineProperty& property : properties)
         names.push_back(property.name);
     Require(names == expectedNames, "the properties are PATCH, LOCALEID when it has 2 characters or more, "
-                                    "REBOOTPROMPT and FILESINUSETEXT, in this order");
+                                    "REBOOTPROMPT, REBOOT under /norestart and FILESINUSETEXT, in this order");
+    const CommandLineProperty* reboot = FindProperty(properties, L"REBOOT");
+    Require(!reboot || reboot->value == L"ReallySuppress", "REBOOT is ReallySuppress");
     const CommandLineProperty* locale = FindProperty(properties, L"LOCALEID");
     Require(!locale || locale->value == localeId, "LOCALEID is the product's, verbatim");
     Require(FindProperty(properties, L"FILESINUSETEXT")->value == filesInUse,
@@ -76,7 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::wstring filesInUse = input.Text();
     const std::wstring productName = input.Text();
     const std::wstring temporaryDirectory = input.Text();
-    RequireCommandLine(packagePath, localeId, filesInUse);
+    for (bool suppressRestart : {false, true})
+        RequireCommandLine(packagePath, localeId, filesInUse, suppressRestart);
     RequireLogFile(temporaryDirectory, productName);
     return 0;
 }

@@ -19,7 +19,7 @@ bool Names(const CommandLineProperty& property, std::wstring_view name)
 bool IsWrapperProperty(const CommandLineProperty& property)
 {
     return property.name == L"PATCH" || property.name == L"LOCALEID" ||
-           property.name == L"REBOOTPROMPT" || property.name == L"FILESINUSETEXT";
+           property.name == L"REBOOTPROMPT" || property.name == L"REBOOT" || property.name == L"FILESINUSETEXT";
 }
 
 std::size_t CountNamed(const std::vector<CommandLineProperty>& properties, std::wstring_view name)

@@ -156,6 +156,9 @@ void RequireExitCode(const Scenario& scenario, const apply::DriverResult& outcom
     Require(allowed.count(outcome.exitCode) == 1, "the exit code is a documented one or an installer result");
 
     const auto failed = std::find_if_not(results.begin(), results.end(), Completed);
+    const auto initiated = std::find(results.begin(), results.end(), msi::RebootInitiated);
+    Require(initiated == results.end() || initiated + 1 == results.end(),
+            "a restart the installer started ends the configuring");
     if (failed != results.end()) {
         Require(failed + 1 == results.end(), "configuring stops at the first failure");
         Require(!outcome.succeeded && outcome.exitCode == *failed, "a failed configure's result is the exit code");

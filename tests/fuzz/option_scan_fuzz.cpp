@@ -36,6 +36,7 @@ CommandLineOptions ExpectedOptions(const std::vector<std::wstring>& arguments)
     for (std::size_t i : OptionPositions(arguments)) {
         const std::wstring& option = arguments[i];
         expected.quiet |= EqualsIgnoringAsciiCase(option, L"/q");
+        expected.noRestart |= EqualsIgnoringAsciiCase(option, L"/norestart");
         expected.listOnly |= EqualsIgnoringAsciiCase(option, L"/i");
         if (EqualsIgnoringAsciiCase(option, L"/e")) {
             expected.extractOnly = true;
@@ -49,7 +50,7 @@ CommandLineOptions ExpectedOptions(const std::vector<std::wstring>& arguments)
 
 bool Same(const CommandLineOptions& a, const CommandLineOptions& b)
 {
-    return a.quiet == b.quiet && a.extractOnly == b.extractOnly && a.extractPath == b.extractPath &&
+    return a.quiet == b.quiet && a.noRestart == b.noRestart && a.extractOnly == b.extractOnly && a.extractPath == b.extractPath &&
            a.listOnly == b.listOnly && a.installMode == b.installMode;
 }
 
@@ -73,6 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(options.installMode == !(options.extractOnly || options.listOnly),
             "install mode is exactly neither extraction nor listing");
     Require(!options.quiet || Occurs(arguments, L"/q"), "quiet only with /q");
+    Require(!options.noRestart || Occurs(arguments, L"/norestart"), "no restart only with /norestart");
     Require(!options.extractOnly || Occurs(arguments, L"/e"), "extraction only with /e");
     Require(!options.listOnly || Occurs(arguments, L"/i"), "listing only with /i");
     Require(options.extractPath.empty() ||

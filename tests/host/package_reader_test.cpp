@@ -167,7 +167,7 @@ TEST(ShowTargetProductList, ShowsTheTextAsReadAndKeepsThePackage)
     ScriptedPlatform platform;
     ScriptedInstaller installer;
     installer.packages[Package][7] = Code + L";" + Code + L";";
-    EXPECT_TRUE(package::ShowTargetProductList(platform, installer));
+    EXPECT_TRUE(package::ShowTargetProductList(platform, installer, true));
     ASSERT_EQ(platform.boxes.size(), 1u);
     EXPECT_EQ(platform.boxes[0].text, Code + L";" + Code + L";");
     EXPECT_EQ(platform.boxes[0].caption, L"List of Products");
@@ -176,12 +176,22 @@ TEST(ShowTargetProductList, ShowsTheTextAsReadAndKeepsThePackage)
     EXPECT_TRUE(platform.files.count(Package));
 }
 
+TEST(ShowTargetProductList, WhereNoOneCanSeeItTheListIsReadButNotShown)
+{
+    ScriptedPlatform platform;
+    ScriptedInstaller installer;
+    installer.packages[Package][7] = Code;
+    EXPECT_TRUE(package::ShowTargetProductList(platform, installer, false));
+    EXPECT_TRUE(platform.boxes.empty());
+    EXPECT_TRUE(platform.files.count(Package));
+}
+
 TEST(ShowTargetProductList, AnUnreadablePackageShowsAnEmptyBox)
 {
     ScriptedPlatform platform;
     ScriptedInstaller installer;
     platform.extractionFails = true;
-    EXPECT_FALSE(package::ShowTargetProductList(platform, installer));
+    EXPECT_FALSE(package::ShowTargetProductList(platform, installer, true));
     ASSERT_EQ(platform.boxes.size(), 1u);
     EXPECT_EQ(platform.boxes[0].text, L"");
     EXPECT_TRUE(installer.calls.empty());
@@ -193,7 +203,7 @@ TEST(ShowTargetProductList, AShortExtractionNeverReachesTheInstaller)
     ScriptedInstaller installer;
     installer.packages[Package][7] = Code;  // what a reader would find in the short file
     platform.extractionFallsShort = true;
-    EXPECT_FALSE(package::ShowTargetProductList(platform, installer));
+    EXPECT_FALSE(package::ShowTargetProductList(platform, installer, true));
     ASSERT_EQ(platform.boxes.size(), 1u);
     EXPECT_EQ(platform.boxes[0].text, L"");
     EXPECT_TRUE(installer.calls.empty());

@@ -35,6 +35,21 @@ TEST_F(ReporterTest, QuietShowsNothingAndReadsNothing)
     EXPECT_EQ(platform.lastError, 0u) << "no string was loaded";
 }
 
+TEST_F(ReporterTest, OnAStationNoOneSeesNothingIsShownOrRead)
+{
+    ScriptedPlatform service;
+    LoadEnglishAndGerman(service);
+    service.windowStationVisible = false;
+    Reporter unseen(service);
+    EXPECT_FALSE(unseen.WindowsVisible());
+    for (std::uint32_t id : {300u, 302u, 303u, 306u, 307u, 308u, 316u})
+        unseen.ShowMessage(id);
+    EXPECT_TRUE(service.boxes.empty());
+    EXPECT_EQ(service.lastErrorReads, 0u);
+    EXPECT_EQ(service.windowStationQueries, 1u) << "asked once, when the reporter is made";
+    EXPECT_TRUE(reporter.WindowsVisible());
+}
+
 TEST_F(ReporterTest, ErrorShowsTheWordAndTheLastErrorReadBeforeAnyLoad)
 {
     platform.lastError = 1603;

@@ -14,7 +14,7 @@ TEST(ScanArguments, NoArgumentsIsInstallMode)
 {
     const CommandLineOptions options = Scan({});
     EXPECT_TRUE(options.installMode);
-    EXPECT_FALSE(options.quiet || options.extractOnly || options.listOnly);
+    EXPECT_FALSE(options.quiet || options.noRestart || options.extractOnly || options.listOnly);
     EXPECT_TRUE(options.extractPath.empty());
 }
 
@@ -27,11 +27,20 @@ TEST(ScanArguments, QuietInAnyCaseKeepsInstallMode)
     }
 }
 
+TEST(ScanArguments, NoRestartInAnyCaseKeepsInstallMode)
+{
+    for (const wchar_t* word : {L"/norestart", L"/NoRestart", L"/NORESTART"}) {
+        const CommandLineOptions options = Scan({L"/q", word});
+        EXPECT_TRUE(options.noRestart && options.quiet && options.installMode) << word;
+    }
+}
+
 TEST(ScanArguments, NearMissesAreIgnored)
 {
-    for (const wchar_t* word : {L"/-q", L"-q", L"/qq", L"/quiet", L"q", L"/", L"", L"/ q", L"/e2", L"/ii", L"\u0130"}) {
+    for (const wchar_t* word : {L"/-q", L"-q", L"/qq", L"/quiet", L"q", L"/", L"", L"/ q", L"/e2", L"/ii", L"\u0130",
+                                L"/norestar", L"/norestarts", L"-norestart", L"norestart", L"/no restart"}) {
         const CommandLineOptions options = Scan({word});
-        EXPECT_FALSE(options.quiet) << word;
+        EXPECT_FALSE(options.quiet || options.noRestart) << word;
         EXPECT_TRUE(options.installMode) << word;
         EXPECT_FALSE(options.extractOnly || options.listOnly) << word;
     }
@@ -44,6 +53,9 @@ TEST(ScanArguments, ExtractTakesTheNextArgumentWhateverItIs)
     EXPECT_FALSE(options.installMode);
     EXPECT_EQ(options.extractPath, L"/q");
     EXPECT_FALSE(options.quiet);
+    const CommandLineOptions restart = Scan({L"/e", L"/norestart"});
+    EXPECT_EQ(restart.extractPath, L"/norestart");
+    EXPECT_FALSE(restart.noRestart);
 }
 
 TEST(ScanArguments, ExtractLastLeavesThePathEmpty)
@@ -61,11 +73,11 @@ TEST(ScanArguments, LaterExtractReplacesThePathAndALastBareOneKeepsIt)
 
 TEST(ScanArguments, ListEndsTheScan)
 {
-    const CommandLineOptions options = Scan({L"/I", L"/e", L"x.msp", L"/q"});
+    const CommandLineOptions options = Scan({L"/I", L"/e", L"x.msp", L"/q", L"/norestart"});
     EXPECT_TRUE(options.listOnly);
     EXPECT_FALSE(options.installMode);
     EXPECT_FALSE(options.extractOnly);
-    EXPECT_FALSE(options.quiet);
+    EXPECT_FALSE(options.quiet || options.noRestart);
     EXPECT_TRUE(options.extractPath.empty());
 }
 
@@ -88,7 +100,7 @@ TEST(ScanArguments, ThePathIsNeverExaminedAsAnOption)
 TEST(ScanArguments, UnknownWordsAndTheProgramPathAreIgnored)
 {
     EXPECT_FALSE(ScanArguments({L"/q"}).quiet);
-    const CommandLineOptions options = Scan({L"/norestart", L"/q", L"REBOOT=1"});
+    const CommandLineOptions options = Scan({L"/forcerestart", L"/q", L"REBOOT=1"});
     EXPECT_TRUE(options.quiet && options.installMode);
     EXPECT_TRUE(ScanArguments({}).installMode);
 }

@@ -23,6 +23,9 @@ public:
     std::vector<std::uint32_t> threadLocales;
     std::vector<Box> boxes;
     std::optional<std::wstring> temporaryDirectory = std::wstring(L"C:\\Temp\\");
+    // False for a window station no one sees: a service's, or SYSTEM's in session 0.
+    bool windowStationVisible = true;
+    std::uint32_t windowStationQueries = 0;
     // The file cannot be created: no file, a temporary name stays empty, last error as set.
     bool extractionFails = false;
     // The file is created but written short: it stays, under its name, with last error 112.
@@ -41,6 +44,11 @@ public:
     void SetThreadLocaleId(std::uint32_t localeId) override { threadLocales.push_back(localeId); }
     std::uint16_t UserInterfaceLanguage() override { return uiLanguage; }
     std::optional<std::wstring> StringTableText(std::uint32_t id, std::uint16_t language) override;
+    bool WindowStationVisible() override
+    {
+        ++windowStationQueries;
+        return windowStationVisible;
+    }
     void ShowMessageBox(const std::wstring& text, const std::wstring& caption, std::uint32_t style) override;
     std::optional<std::wstring> TemporaryDirectory() override { return temporaryDirectory; }
     std::optional<std::wstring> FullPathName(const std::wstring& path, std::size_t capacity) override;

@@ -63,8 +63,37 @@ def test_icon_group_has_nine_images():
     assert icon_ids <= stored and len(icon_ids) == 9
 
 
-def test_manifest_assembly_element_is_empty():
-    [manifest] = [data for key, data in pe.read(harness.STUB).resources.items() if key[0] == RT_MANIFEST]
-    root = ET.fromstring(manifest)
-    assert root.tag == "{urn:schemas-microsoft-com:asm.v1}assembly"
-    assert len(root) == 0 and not (root.text or "").strip()
+ASM_V1, ASM_V3 = "urn:schemas-microsoft-com:asm.v1", "urn:schemas-microsoft-com:asm.v3"
+COMPATIBILITY = "urn:schemas-microsoft-com:compatibility.v1"
+SETTINGS_2005 = "http://schemas.microsoft.com/SMI/2005/WindowsSettings"
+SETTINGS_2016 = "http://schemas.microsoft.com/SMI/2016/WindowsSettings"
+# The supportedOS ids of Windows 7, 8, 8.1 and 10 (which 11 shares), as the application
+# manifest documentation lists them.
+SUPPORTED_OS = {"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+                "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}
+
+
+def manifest(program):
+    """The program's one manifest (resource 1, the one the loader reads), parsed."""
+    [(key, data)] = [(key, data) for key, data in pe.read(program).resources.items() if key[0] == RT_MANIFEST]
+    assert key[1] == 1, key
+    root = ET.fromstring(data)
+    assert root.tag == f"{{{ASM_V1}}}assembly" and root.get("manifestVersion") == "1.0"
+    return root
+
+
+@pytest.mark.parametrize("program", [harness.STUB, harness.MAKER], ids=["stub", "maker"])
+def test_both_programs_run_as_invoked_on_every_windows_they_name(program):
+    root = manifest(program)
+    [level] = root.findall(f"{{{ASM_V3}}}trustInfo/{{{ASM_V3}}}security/{{{ASM_V3}}}requestedPrivileges/"
+                           f"{{{ASM_V3}}}requestedExecutionLevel")
+    assert (level.get("level"), level.get("uiAccess")) == ("asInvoker", "false")
+    systems = root.findall(f"{{{COMPATIBILITY}}}compatibility/{{{COMPATIBILITY}}}application/"
+                           f"{{{COMPATIBILITY}}}supportedOS")
+    assert {s.get("Id").lower() for s in systems} == SUPPORTED_OS and len(systems) == 4
+
+
+def test_the_wrappers_boxes_are_drawn_at_the_screens_own_dpi():
+    settings = manifest(harness.STUB).find(f"{{{ASM_V3}}}application/{{{ASM_V3}}}windowsSettings")
+    assert settings.findtext(f"{{{SETTINGS_2005}}}dpiAware").strip().lower() == "true/pm"
+    assert settings.findtext(f"{{{SETTINGS_2016}}}dpiAwareness").strip() == "PerMonitorV2,PerMonitor"
