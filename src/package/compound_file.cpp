@@ -14,8 +14,14 @@ constexpr std::uint32_t EndOfChain = 0xFFFFFFFE;
 constexpr std::uint32_t HeaderFatEntries = 109;
 constexpr std::size_t DirectoryEntrySize = 128;
 constexpr std::uint32_t MiniStreamCutoff = 4096;
+constexpr std::uint32_t MiniSectorSize = 64;
 constexpr unsigned char StreamObject = 2;
 constexpr unsigned char RootObject = 5;
+
+struct SmallStream {
+    std::uint32_t first;  // mini sector
+    std::uint32_t size;
+};
 
 class CompoundFile {
 public:
@@ -70,15 +76,37 @@ private:
         return true;
     }
 
-    // The number of sectors on the chain from `start`, or 0 when it leaves the file or loops.
-    std::size_t ChainLength(std::uint32_t start) const
+    // The number of sectors on the chain from `start` through `table`, or 0 when it leaves
+    // the `count` sectors there are or loops.
+    static std::size_t ChainLength(const std::vector<std::uint32_t>& table, std::uint32_t count, std::uint32_t start)
     {
         std::size_t length = 0;
-        for (std::uint32_t sector = start; sector != EndOfChain; sector = fat_[sector]) {
-            if (sector >= sectors_ || sector >= fat_.size() || ++length > sectors_)
+        for (std::uint32_t sector = start; sector != EndOfChain; sector = table[sector]) {
+            if (sector >= count || sector >= table.size() || ++length > count)
                 return 0;
         }
         return length;
+    }
+    std::size_t ChainLength(std::uint32_t start) const { return ChainLength(fat_, sectors_, start); }
+
+    // Small streams live in 64-byte sectors of the mini stream (the root's data), chained
+    // through the mini allocation table: each must have the sectors its size needs there.
+    bool CheckSmallStreams(const std::vector<SmallStream>& streams,
+                           std::uint32_t miniStreamSize) const
+    {
+        const std::uint32_t tableStart = U32(60);
+        const std::size_t tableSectors = ChainLength(tableStart);
+        if (tableSectors == 0 || miniStreamSize == 0)
+            return false;
+        std::vector<std::uint32_t> miniFat;
+        for (std::uint32_t sector = tableStart; miniFat.size() < tableSectors * sectorSize_ / 4; sector = fat_[sector])
+            for (std::size_t i = 0; i < sectorSize_ / 4; ++i)
+                miniFat.push_back(U32(SectorOffset(sector) + 4 * i));
+        const std::uint32_t miniSectors = (miniStreamSize + MiniSectorSize - 1) / MiniSectorSize;
+        for (const auto& [first, size] : streams)
+            if (ChainLength(miniFat, miniSectors, first) * MiniSectorSize < size)
+                return false;
+        return true;
     }
 
     bool CheckDirectory() const
@@ -87,8 +115,8 @@ private:
         const std::size_t length = ChainLength(start);
         if (length == 0)
             return false;
-        std::size_t miniStreamSize = 0;
-        std::vector<std::uint32_t> miniStreams;
+        std::uint32_t miniStreamSize = 0;
+        std::vector<SmallStream> smallStreams;
         std::uint32_t sector = start;
         for (std::size_t s = 0; s < length; ++s, sector = fat_[sector]) {
             for (std::size_t entry = 0; entry < sectorSize_ / DirectoryEntrySize; ++entry) {
@@ -102,11 +130,11 @@ private:
                     if (ChainLength(first) * sectorSize_ < size)
                         return false;
                 } else if (type == StreamObject && size > 0) {
-                    miniStreams.push_back(first);
+                    smallStreams.push_back({first, size});
                 }
             }
         }
-        return miniStreams.empty() || (ChainLength(U32(60)) > 0 && miniStreamSize > 0);
+        return smallStreams.empty() || CheckSmallStreams(smallStreams, miniStreamSize);
     }
 
     std::span<const std::byte> bytes_;

@@ -8,7 +8,8 @@
 namespace package {
 
 // True when `bytes` is a compound file whose header, allocation tables, directory and every
-// stream's sectors lie within it.
+// stream's sectors lie within it, each stream with as many sectors on its chain as its size
+// needs (a small stream's in the mini stream).
 bool IsCompleteCompoundFile(std::span<const std::byte> bytes);
 
 }  // namespace package
