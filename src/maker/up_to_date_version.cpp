@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "package/embedded_resources.h"
+
 namespace maker {
 
 namespace {
@@ -27,6 +29,10 @@ VersionDecision FromPatch(const std::vector<TransformProducts>& products)
     if (unchanged != products.end()) {
         decision.refusal = L"it leaves " + unchanged->targetProductCode + L" at version " + first +
                            L", so a wrapper with that version would call every target already up to date";
+        return decision;
+    }
+    if (!package::IsUsableVersion(first)) {
+        decision.refusal = L"the version its targets upgrade to is no usable version (empty, too long or with a control character)";
         return decision;
     }
     decision.version = first;

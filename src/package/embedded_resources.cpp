@@ -7,7 +7,7 @@ namespace package {
 bool IsUsableVersion(std::wstring_view version)
 {
     return !version.empty() && version.size() <= MaxVersionChars &&
-           std::none_of(version.begin(), version.end(), [](wchar_t c) { return c < L' ' || c == 0x7F; });
+           std::none_of(version.begin(), version.end(), [](wchar_t c) { return c < L' ' || (c >= 0x7F && c <= 0x9F); });
 }
 
 std::vector<std::byte> EncodeUpToDateVersion(std::wstring_view version)

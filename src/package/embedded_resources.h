@@ -21,7 +21,7 @@ constexpr const wchar_t* VersionResourceName = L"IDR_MSPVERSION";
 constexpr std::size_t MaxVersionChars = 1023;
 
 // A version the wrapper can compare with: not empty, not longer than a product value can be,
-// and free of control characters.
+// and free of control characters (C0, DEL and C1).
 bool IsUsableVersion(std::wstring_view version);
 
 // The version resource holds the text as UTF-16LE without a terminator.

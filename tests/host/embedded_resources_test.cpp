@@ -27,4 +27,24 @@ TEST(UpToDateVersionResource, DamagedOrUnusableResourcesAreRefused)
     EXPECT_EQ(package::DecodeUpToDateVersion(odd), std::nullopt);
 }
 
+// Each control character (C0, DEL and C1) inside a version, and the printable neighbours of
+// each range, which a version may hold.
+constexpr wchar_t ControlCharacters[] = {0x01, 0x09, 0x1F, 0x7F, 0x80, 0x85, 0x9F};
+constexpr wchar_t PrintableNeighbours[] = {L' ', L'~', 0xA0};
+
+std::wstring VersionWith(wchar_t c)
+{
+    return std::wstring(L"12.2") + c + L"0.4";
+}
+
+TEST(UpToDateVersionResource, AControlCharacterAnywhereIsRefusedAndItsNeighboursAreNot)
+{
+    for (const wchar_t c : ControlCharacters) {
+        EXPECT_EQ(RoundTrip(VersionWith(c)), std::nullopt) << int(c);
+        EXPECT_EQ(RoundTrip(std::wstring(1, c)), std::nullopt) << int(c);
+    }
+    for (const wchar_t c : PrintableNeighbours)
+        EXPECT_EQ(RoundTrip(VersionWith(c)), VersionWith(c)) << int(c);
+}
+
 }  // namespace

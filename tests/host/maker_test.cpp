@@ -48,6 +48,19 @@ TEST(MakerArguments, UnusableCommandLinesAreRefused)
         EXPECT_NE(ParseArguments(words).error, L"") << ::testing::PrintToString(words.size());
 }
 
+TEST(MakerArguments, AVersionWithAControlCharacterIsRefusedAndOneWithoutIsTaken)
+{
+    for (const wchar_t c : {wchar_t(0x01), wchar_t(0x1F), wchar_t(0x7F), wchar_t(0x85), wchar_t(0x9F)}) {
+        const maker::ParsedArguments parsed = ParseArguments({L"p.msp", L"out.exe", L"/version", L"12.2" + std::wstring(1, c)});
+        EXPECT_NE(parsed.error.find(L"no usable version"), std::wstring::npos) << int(c);
+        EXPECT_EQ(parsed.arguments.version, std::nullopt) << int(c);
+    }
+    for (const wchar_t c : {L' ', L'~', wchar_t(0xA0)})
+        EXPECT_EQ(ParseArguments({L"p.msp", L"out.exe", L"/version", L"12.2" + std::wstring(1, c)}).arguments.version,
+                  L"12.2" + std::wstring(1, c))
+            << int(c);
+}
+
 TEST(TransformProducts, VersionsComeFromTheTransformSummary)
 {
     const auto products = maker::ParseTransformProducts(Product1 + L"12.2.0.3;" + Product1 + L"12.2.0.4;" + Upgrade);
@@ -84,6 +97,7 @@ TEST(UpToDateVersion, WithoutAVersionToTrustTheMakerRefusesUnlessGivenOne)
         {},
         {Upgrades(Product1, L"12.2.0.3", L"12.2.0.4"), Upgrades(Product2, L"12.2.0.3", L"12.2.0.5")},
         {Upgrades(Product1, L"12.2.0.4", L"12.2.0.4")},
+        {Upgrades(Product1, L"12.2.0.3", L"12.2.0.4\x7F")},  // the wrapper would refuse it as its resource
     };
     for (const auto& products : untrusted) {
         const auto refused = maker::DecideUpToDateVersion(products, std::nullopt);
