@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 
 #include "maker/arguments.h"
 #include "maker/patch_checks.h"
@@ -193,6 +194,104 @@ TEST(VersionInfo, TheBlockStatesItsLengthAndCarriesTheFixedVersion)
     EXPECT_EQ(u32(40), 0xFEEF04BDu);
     EXPECT_EQ(u32(48), 0x000C0002u);  // 12.2
     EXPECT_EQ(u32(52), 0x00000004u);  // 0.4
+}
+
+// A VS_VERSIONINFO node read the way the format lays it out, apart from the writer: its whole
+// length, its value's length (characters with the terminator for a text, bytes otherwise), its
+// type, its key, padding to 32 bits, the value, padding, then the children up to its length.
+struct VersionNode {
+    std::wstring key;
+    std::vector<std::byte> value;  // for a text, without its terminator
+    std::vector<VersionNode> children;
+};
+
+class VersionBlockReader {
+public:
+    explicit VersionBlockReader(const std::vector<std::byte>& block) : block_(block) {}
+
+    // The node at `at`, which must end by `end`; every length that does not fit is a failure.
+    VersionNode Read(std::size_t at, std::size_t end)
+    {
+        VersionNode node;
+        const std::size_t length = U16(at), valueLength = U16(at + 2), type = U16(at + 4);
+        EXPECT_LE(at + length, end);
+        EXPECT_LE(type, 1u);
+        std::size_t pos = at + 6;
+        for (; pos + 2 <= at + length && U16(pos) != 0; pos += 2)
+            node.key.push_back(static_cast<wchar_t>(U16(pos)));
+        pos = Aligned(pos + 2);
+        const std::size_t valueBytes = type == 1 ? 2 * valueLength : valueLength;
+        EXPECT_LE(pos + valueBytes, at + length) << "value of " << ::testing::PrintToString(node.key);
+        if (pos + valueBytes > at + length)
+            return node;
+        node.value.assign(block_.begin() + pos, block_.begin() + pos + valueBytes);
+        if (type == 1 && valueLength > 0) {
+            EXPECT_EQ(U16(pos + valueBytes - 2), 0) << "terminator of " << ::testing::PrintToString(node.key);
+            node.value.resize(valueBytes - 2);
+        }
+        pos += valueBytes;
+        while (Aligned(pos) < at + length) {
+            const std::size_t child = Aligned(pos);
+            node.children.push_back(Read(child, at + length));
+            pos = child + std::max<std::size_t>(U16(child), 1);
+        }
+        EXPECT_EQ(pos, at + length) << "children of " << ::testing::PrintToString(node.key);
+        return node;
+    }
+
+private:
+    std::uint16_t U16(std::size_t at) const
+    {
+        if (at + 2 > block_.size()) {
+            ADD_FAILURE() << "read beyond the block at " << at;
+            return 0;
+        }
+        return static_cast<std::uint16_t>(std::to_integer<unsigned>(block_[at]) | std::to_integer<unsigned>(block_[at + 1]) << 8);
+    }
+    static std::size_t Aligned(std::size_t at) { return (at + 3) & ~std::size_t(3); }
+
+    const std::vector<std::byte>& block_;
+};
+
+std::wstring Text(const std::vector<std::byte>& value)
+{
+    std::wstring text;
+    for (std::size_t i = 0; i + 1 < value.size(); i += 2)
+        text.push_back(static_cast<wchar_t>(std::to_integer<unsigned>(value[i]) | std::to_integer<unsigned>(value[i + 1]) << 8));
+    return text;
+}
+
+TEST(VersionInfo, EveryLengthFieldFitsTheFormatWhateverTheTextsPadding)
+{
+    // Texts of each length modulo 4 (in bytes, the terminator makes the padding differ), and a
+    // description longer than the block keeps.
+    for (const std::wstring& description : {std::wstring(L"H"), std::wstring(L"Hotfix \u00E9"), std::wstring(L"Hot"),
+                                            std::wstring(L"Hotfix 12"), std::wstring(3000, L'd')}) {
+        const std::wstring version = L"12.2.0.4" + std::wstring(description.size() % 4, L'x');
+        const std::wstring file = description.substr(0, 5) + L".exe";
+        const std::vector<std::byte> block = maker::BuildVersionInfo({version, description, file});
+        const VersionNode root = VersionBlockReader(block).Read(0, block.size());
+        EXPECT_EQ(std::to_integer<unsigned>(block[0]) | std::to_integer<unsigned>(block[1]) << 8, block.size());
+        EXPECT_EQ(root.key, L"VS_VERSION_INFO");
+        EXPECT_EQ(root.value.size(), 52u);
+        ASSERT_EQ(root.children.size(), 2u);
+        const VersionNode& strings = root.children[0];
+        EXPECT_EQ(strings.key, L"StringFileInfo");
+        ASSERT_EQ(strings.children.size(), 1u);
+        EXPECT_EQ(strings.children[0].key, L"040904B0");
+        std::map<std::wstring, std::wstring> entries;
+        for (const VersionNode& entry : strings.children[0].children)
+            entries[entry.key] = Text(entry.value);
+        const std::wstring kept = description.substr(0, 1024);
+        EXPECT_EQ(entries, (std::map<std::wstring, std::wstring>{{L"FileDescription", kept}, {L"FileVersion", version},
+                                                                 {L"OriginalFilename", file}, {L"ProductName", kept},
+                                                                 {L"ProductVersion", version}}));
+        const VersionNode& variables = root.children[1];
+        EXPECT_EQ(variables.key, L"VarFileInfo");
+        ASSERT_EQ(variables.children.size(), 1u);
+        EXPECT_EQ(variables.children[0].key, L"Translation");
+        EXPECT_EQ(Text(variables.children[0].value), std::wstring({wchar_t(0x0409), wchar_t(1200)}));
+    }
 }
 
 }  // namespace
