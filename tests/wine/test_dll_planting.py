@@ -13,14 +13,18 @@ FALLBACK_PROBE = harness.PROBES / "dll_search_probe.exe"
 # keeps the wrapper from starting there at all.
 SEARCH_UPDATE_FUNCTIONS = {"SetDefaultDllDirectories", "AddDllDirectory", "RemoveDllDirectory"}
 NAMES = ("msi", "version", "cabinet", "msvcp_win", "userenv", "profapi", "cryptbase")
-PREFER_PLANTED = {"WINEDLLOVERRIDES": "mscoree,mshtml=;" + ";".join(f"{n}=n,b" for n in NAMES)}
+# Loaded by bare name, after start-up, by system DLLs the wrapper uses (user32 loads both under
+# Wine): only the process-wide search keeps them from the folder, whatever path the wrapper's
+# own loads name.
+LOADED_BY_SYSTEM_DLLS = ("imm32", "uxtheme")
+PREFER_PLANTED = {"WINEDLLOVERRIDES": "mscoree,mshtml=;" + ";".join(f"{n}=n,b" for n in NAMES + LOADED_BY_SYSTEM_DLLS)}
 
 
-def downloads(tmp_path, program):
+def downloads(tmp_path, program, names=NAMES):
     folder = tmp_path / "Downloads"
-    folder.mkdir(exist_ok=True)
+    folder.mkdir(parents=True, exist_ok=True)
     copy = shutil.copy(program, folder)
-    for name in NAMES:
+    for name in names:
         shutil.copy(PLANTED, folder / f"{name}.dll")
     return folder, copy
 
@@ -45,10 +49,15 @@ def test_a_plain_load_from_the_folder_would_take_the_planted_dll(prefix, tmp_pat
     folder, naive = downloads(tmp_path, NAIVE)
     prefix.run(naive, ["msi.dll"], cwd=folder, env=PREFER_PLANTED)
     assert loaded(folder) == ["msi.dll.loaded"]
+    # A system DLL's own load by bare name takes it from the folder too: user32 loads imm32 as
+    # it starts (uxtheme follows once a window is made).
+    folder, naive = downloads(tmp_path / "second", NAIVE, LOADED_BY_SYSTEM_DLLS)
+    prefix.run(naive, ["user32.dll"], cwd=folder, env=PREFER_PLANTED)
+    assert loaded(folder) == ["imm32.dll.loaded"]
 
 
 def test_the_wrapper_ignores_dlls_beside_it_and_still_works(prefix, tmp_path):
-    folder, wrapper = downloads(tmp_path, WRAPPER)
+    folder, wrapper = downloads(tmp_path, WRAPPER, NAMES + LOADED_BY_SYSTEM_DLLS)
     listed = prefix.run(wrapper, ["/i"], cwd=folder, env=PREFER_PLANTED)
     installed = prefix.run(wrapper, ["/q"], cwd=folder, env=PREFER_PLANTED)
     assert loaded(folder) == []
