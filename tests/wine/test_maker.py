@@ -3,7 +3,10 @@ taken from the patch and a VERSIONINFO that Windows reads back; it refuses patch
 version it cannot trust unless /version is given; and every bad input is one line on stderr,
 its own exit code, and no output file. The maker changes no installer state, so all cases share
 one prefix."""
+import os
+import resource
 import shutil
+import signal
 import subprocess
 
 import pytest
@@ -37,9 +40,9 @@ def tools(tmp_path_factory):
     return folder
 
 
-def make(prefix, tools, *args):
+def make(prefix, tools, *args, preexec_fn=None):
     proc = subprocess.run([harness.LOADER, str(tools / MAKER.name), *map(str, args)], env=prefix.env,
-                          capture_output=True, timeout=120)
+                          capture_output=True, timeout=120, preexec_fn=preexec_fn)
     return proc.returncode, proc.stdout.decode("utf-8"), proc.stderr.decode("utf-8")
 
 
@@ -103,7 +106,13 @@ def bad_inputs(tmp_path_factory, prefix, tools):
     (folder / "truncated.msp").write_bytes(harness.DEMO_PACKAGE.read_bytes()[:4096])
     (folder / "notes.txt").write_text("This is not a patch package.\r\n")
     (folder / "a folder").mkdir()
+    # The stub and a package under other names: hard links, and a folder that is a link.
+    os.link(tools / harness.STUB.name, folder / "stub link.exe")
+    shutil.copy(harness.DEMO_PACKAGE, folder / "patch.msp")
+    os.link(folder / "patch.msp", folder / "patch link.exe")
+    (folder / "alias").symlink_to(folder)
     demo = harness.windows_path(harness.DEMO_PACKAGE)
+    patch = harness.windows_path(folder / "patch.msp")
     out = folder / "out.exe"
     return folder, {
         "missing_file": ([harness.windows_path(folder / "missing.msp"), harness.windows_path(out)], UNREADABLE,
@@ -122,22 +131,33 @@ def bad_inputs(tmp_path_factory, prefix, tools):
         "output_is_a_folder": ([demo, harness.windows_path(folder / "a folder")], NOT_WRITTEN, "a folder", None),
         "stub_is_no_program": ([demo, harness.windows_path(out), "/stub", harness.windows_path(folder / "notes.txt")],
                                UNREADABLE, "notes.txt", out),
+        "output_is_a_hard_link_to_the_stub": ([demo, harness.windows_path(folder / "stub link.exe")], USAGE, "stub",
+                                              None),
+        "output_is_a_hard_link_to_the_package": ([patch, harness.windows_path(folder / "patch link.exe")], USAGE,
+                                                 "package", None),
+        "output_is_the_package_spelled_otherwise": ([patch, harness.windows_path(folder) + r"\a folder\..\PATCH.MSP"],
+                                                    USAGE, "package", None),
+        "output_is_the_package_through_a_linked_folder": ([patch, harness.windows_path(folder) + r"\alias\patch.msp"],
+                                                          USAGE, "package", None),
     }
 
 
 @pytest.mark.parametrize("case", ["missing_file", "product_database", "truncated_package", "text_file",
                                   "output_in_missing_folder", "output_is_the_stub", "output_is_a_folder",
-                                  "stub_is_no_program"])
+                                  "stub_is_no_program", "output_is_a_hard_link_to_the_stub",
+                                  "output_is_a_hard_link_to_the_package", "output_is_the_package_spelled_otherwise",
+                                  "output_is_the_package_through_a_linked_folder"])
 def test_bad_input_is_one_line_an_exit_code_and_no_output(prefix, tools, bad_inputs, case):
     folder, cases = bad_inputs
     args, expected_code, named, out = cases[case]
-    before = sorted(folder.rglob("*"))
+    before = {p: p.read_bytes() for p in folder.iterdir() if p.is_file()}
     stub = (tools / harness.STUB.name).read_bytes()
     code, stdout, stderr = make(prefix, tools, *args)
     assert code == expected_code
     assert stdout == "" and stderr.startswith("svcpack-make: ") and stderr.count("\n") == 1
     assert named in stderr
-    assert sorted(folder.rglob("*")) == before and (out is None or not out.exists())
+    assert {p: p.read_bytes() for p in folder.iterdir() if p.is_file()} == before
+    assert out is None or not out.exists()
     assert (tools / harness.STUB.name).read_bytes() == stub
 
 
@@ -153,3 +173,25 @@ def test_a_package_the_32_bit_maker_cannot_hold_is_sent_to_the_x64_maker(prefix,
     assert stderr == (f"svcpack-make: {harness.windows_path(msp)}: is too large for the 32-bit maker; "
                       "x64\\svcpack-make.exe makes its wrapper on 64-bit Windows\n")
     assert sorted(p.name for p in tmp_path.iterdir()) == ["large.msp"]
+
+
+def test_a_failed_resource_update_leaves_no_file(prefix, tools, tmp_path):
+    """The copy of the stub fits under the file-size limit, the stub with the package does not:
+    writing the resources fails (under Wine without an error code), and neither the output nor the
+    temporary copy stays."""
+    limit = (tools / harness.STUB.name).stat().st_size + 1024
+
+    def limited():
+        resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit))
+        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+
+    out = tmp_path / "w.exe"
+    code, stdout, stderr = make(prefix, tools, harness.windows_path(harness.DEMO_PACKAGE), harness.windows_path(out),
+                                preexec_fn=limited)
+    assert stdout == "" and stderr.startswith("svcpack-make: ") and stderr.count("\n") == 1
+    if harness.ARCH == "i686":
+        # A resource writer failing without a reason is taken for a package too large for it.
+        assert code == TOO_LARGE
+    else:
+        assert code == NOT_WRITTEN and "writing the resources failed (no reason given)" in stderr
+    assert list(tmp_path.iterdir()) == []
