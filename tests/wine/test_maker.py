@@ -142,6 +142,12 @@ def bad_inputs(tmp_path_factory, prefix, tools):
     }
 
 
+def contents(folder):
+    """Each name in `folder` with its bytes (None for a folder); not recursive, as one entry links
+    back to the folder itself."""
+    return {p.name: p.read_bytes() if p.is_file() else None for p in folder.iterdir()}
+
+
 @pytest.mark.parametrize("case", ["missing_file", "product_database", "truncated_package", "text_file",
                                   "output_in_missing_folder", "output_is_the_stub", "output_is_a_folder",
                                   "stub_is_no_program", "output_is_a_hard_link_to_the_stub",
@@ -150,13 +156,13 @@ def bad_inputs(tmp_path_factory, prefix, tools):
 def test_bad_input_is_one_line_an_exit_code_and_no_output(prefix, tools, bad_inputs, case):
     folder, cases = bad_inputs
     args, expected_code, named, out = cases[case]
-    before = {p: p.read_bytes() for p in folder.iterdir() if p.is_file()}
+    before = contents(folder)
     stub = (tools / harness.STUB.name).read_bytes()
     code, stdout, stderr = make(prefix, tools, *args)
     assert code == expected_code
     assert stdout == "" and stderr.startswith("svcpack-make: ") and stderr.count("\n") == 1
     assert named in stderr
-    assert {p: p.read_bytes() for p in folder.iterdir() if p.is_file()} == before
+    assert contents(folder) == before
     assert out is None or not out.exists()
     assert (tools / harness.STUB.name).read_bytes() == stub
 
