@@ -1,6 +1,8 @@
 """'/e': the embedded package written byte for byte, and a script told when it was not."""
+import concurrent.futures
 import contextlib
 import subprocess
+import time
 
 import harness
 from harness import WRAPPER, windows_path
@@ -70,6 +72,64 @@ def test_extract_alone_makes_a_new_temporary_file_each_time(prefix, package_byte
     for f in files:
         assert f.name[3:].isdigit() and f.suffix == ""
         assert f.read_bytes() == package_bytes
+
+
+NAME_PLANTER = harness.PROBES / "name_planter.exe"
+# The wrapper's temporary names count on from its process id times 7919 plus the tick count;
+# planting for every tick of the next 20 s covers the 1000 names it tries, however long it
+# takes to start.
+PLANTING_WINDOW_MS, NAMES_TRIED = 20000, 1000
+
+
+def plant_temporary_names(first, directory, target):
+    """A file, a folder or a link to `target` under each name from `first` on."""
+    planted = {}
+    for i in range(PLANTING_WINDOW_MS + NAMES_TRIED):
+        path = directory / f"MSP{((first + i) & 0xFFFFFFFF) % 1000000}"
+        kind = ("file", "folder", "link")[i % 3]
+        if kind == "file":
+            path.write_bytes(b"planted")
+        elif kind == "folder":
+            path.mkdir()
+        else:
+            path.symlink_to(target)
+        planted[path] = kind
+    return planted
+
+
+def test_files_folders_and_links_under_the_temporary_names_are_left_alone(prefix, tmp_path):
+    """Every name the wrapper tries is taken, by a file, a folder or a link planted before it
+    starts: it writes into none, takes none over, hands nothing to the installer and fails."""
+    first, go, target = tmp_path / "first", tmp_path / "go", tmp_path / "target"
+    target.write_bytes(b"target")
+    with concurrent.futures.ThreadPoolExecutor(1) as pool:
+        running = pool.submit(prefix.run, NAME_PLANTER, [windows_path(first), windows_path(go), windows_path(WRAPPER)])
+        for _ in range(600):
+            if first.exists() and first.read_text().endswith("\n"):
+                break
+            time.sleep(0.1)
+        planted = plant_temporary_names(int(first.read_text()), prefix.temp_dir, target)
+        go.touch()
+        run = running.result()
+    assert run.exit_code == 1603
+    assert [tuple(c.args[2:4]) for c in run.called("MessageBoxW")] == [("Installation Error", 0x50010)]
+    assert run.called("MsiGetSummaryInformationW") == []
+    assert package_files(prefix.temp_dir) == sorted(planted)
+    for path, kind in planted.items():
+        if kind == "file":
+            assert path.read_bytes() == b"planted", path
+        elif kind == "folder":
+            assert path.is_dir() and not path.is_symlink() and list(path.iterdir()) == [], path
+        else:
+            assert path.is_symlink() and path.readlink() == target, path
+    assert target.read_bytes() == b"target"
+
+
+def test_a_file_that_does_not_keep_what_was_written_is_a_failure(prefix):
+    """The null device takes every byte and gives none back: only the comparison after the
+    write can tell."""
+    run = prefix.run(WRAPPER, ["/e", "NUL"])
+    assert run.exit_code == 1603 and run.boxes == [] and run.calls == []
 
 
 def test_extract_path_then_list_does_both_in_order(prefix, tmp_path, package_bytes):
