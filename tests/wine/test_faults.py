@@ -107,10 +107,24 @@ def test_a_bad_package_gives_a_clean_failure(prefix, tmp_path, package, exit_cod
     assert run.called("MsiConfigureProductExW") == []
 
 
-def test_a_truncated_package_is_never_handed_to_the_installer(prefix, tmp_path, package_bytes):
-    truncated = tmp_path / "truncated.msp"
-    truncated.write_bytes(package_bytes[: len(package_bytes) // 2])
-    wrapper = harness.rewrap(prefix, truncated, tmp_path / "truncated.exe")
+def with_a_small_stream_cut_short(package):
+    """The package, whole in length, with the chain of its first small stream (the summary
+    information, in the mini stream) ended after its first 64 bytes."""
+    data = bytearray(package)
+    u32 = lambda at: int.from_bytes(data[at:at + 4], "little")
+    sector = lambda n: (n + 1) * 512
+    summary = data.index("\x05SummaryInformation".encode("utf-16-le"), sector(u32(48)))
+    at = sector(u32(60)) + 4 * u32(summary + 116)
+    data[at:at + 4] = (0xFFFFFFFE).to_bytes(4, "little")
+    return bytes(data)
+
+
+@pytest.mark.parametrize("damage", [lambda p: p[: len(p) // 2], with_a_small_stream_cut_short],
+                         ids=["truncated", "small_stream_cut_short"])
+def test_a_damaged_package_is_never_handed_to_the_installer(prefix, tmp_path, package_bytes, damage):
+    damaged = tmp_path / "damaged.msp"
+    damaged.write_bytes(damage(package_bytes))
+    wrapper = harness.rewrap(prefix, damaged, tmp_path / "damaged.exe")
     run = prefix.run(wrapper)
     assert run.exit_code == 1603
     assert caption_and_style(run) == ERROR

@@ -14,6 +14,7 @@ import pytest
 import harness
 import pe
 import products
+from test_faults import with_a_small_stream_cut_short
 
 MAKER = harness.MAKER
 DEMO_TARGETS = [f"{{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C1A0{i}}}" for i in range(1, 5)]
@@ -104,6 +105,7 @@ def bad_inputs(tmp_path_factory, prefix, tools):
     products.build_product(folder, PRODUCT_A, "Korvanta Prüfer", "12.2.0.3", UPGRADE)
     (folder / "product.msi").write_bytes(next(folder.glob("*.msi")).read_bytes())
     (folder / "truncated.msp").write_bytes(harness.DEMO_PACKAGE.read_bytes()[:4096])
+    (folder / "cut short.msp").write_bytes(with_a_small_stream_cut_short(harness.DEMO_PACKAGE.read_bytes()))
     (folder / "notes.txt").write_text("This is not a patch package.\r\n")
     (folder / "a folder").mkdir()
     # The stub and a package under other names: hard links, and a folder that is a link.
@@ -121,6 +123,8 @@ def bad_inputs(tmp_path_factory, prefix, tools):
                              ".msi", out),
         "truncated_package": ([harness.windows_path(folder / "truncated.msp"), harness.windows_path(out)],
                               NOT_A_PATCH, "truncated.msp", out),
+        "small_stream_cut_short": ([harness.windows_path(folder / "cut short.msp"), harness.windows_path(out)],
+                                   NOT_A_PATCH, "cut short.msp", out),
         "text_file": ([harness.windows_path(folder / "notes.txt"), harness.windows_path(out)], NOT_A_PATCH,
                       "notes.txt", out),
         "output_in_missing_folder": ([demo, harness.windows_path(folder / "nowhere" / "out.exe")], NOT_WRITTEN,
@@ -148,7 +152,8 @@ def contents(folder):
     return {p.name: p.read_bytes() if p.is_file() else None for p in folder.iterdir()}
 
 
-@pytest.mark.parametrize("case", ["missing_file", "product_database", "truncated_package", "text_file",
+@pytest.mark.parametrize("case", ["missing_file", "product_database", "truncated_package", "small_stream_cut_short",
+                                  "text_file",
                                   "output_in_missing_folder", "output_is_the_stub", "output_is_a_folder",
                                   "stub_is_no_program", "output_is_a_hard_link_to_the_stub",
                                   "output_is_a_hard_link_to_the_package", "output_is_the_package_spelled_otherwise",
