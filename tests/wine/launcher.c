@@ -3,20 +3,11 @@
 #include <windows.h>
 #include <stdio.h>
 
-static const wchar_t *RestOfCommandLine(const wchar_t *line)
-{
-    int quoted = 0;
-    for (; *line && (quoted || (*line != L' ' && *line != L'\t')); ++line)
-        if (*line == L'"')
-            quoted = !quoted;
-    while (*line == L' ' || *line == L'\t')
-        ++line;
-    return line;
-}
+#include "rest_of_command_line.h"
 
 int wmain(void)
 {
-    wchar_t *command = _wcsdup(RestOfCommandLine(GetCommandLineW()));
+    wchar_t *command = _wcsdup(RestOfCommandLine(GetCommandLineW(), 1));
     STARTUPINFOW startup = {sizeof startup};
     PROCESS_INFORMATION process;
     DWORD code = 0;

@@ -8,16 +8,7 @@
 #include <windows.h>
 #include <stdio.h>
 
-static const wchar_t *SkipWord(const wchar_t *line)
-{
-    int quoted = 0;
-    for (; *line && (quoted || (*line != L' ' && *line != L'\t')); ++line)
-        if (*line == L'"')
-            quoted = !quoted;
-    while (*line == L' ' || *line == L'\t')
-        ++line;
-    return line;
-}
+#include "rest_of_command_line.h"
 
 int wmain(int argc, wchar_t **argv)
 {
@@ -28,7 +19,7 @@ int wmain(int argc, wchar_t **argv)
     FILE *first;
     if (argc < 4)
         return 2;
-    command = _wcsdup(SkipWord(SkipWord(SkipWord(GetCommandLineW()))));
+    command = _wcsdup(RestOfCommandLine(GetCommandLineW(), 3));
     if (!CreateProcessW(NULL, command, NULL, NULL, FALSE, CREATE_SUSPENDED, NULL, NULL, &startup, &process)) {
         printf("LAUNCH-FAILED=%lu\n", GetLastError());
         return 1;
