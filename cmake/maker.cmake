@@ -17,5 +17,5 @@ add_executable(svcpack-make
 set_property(SOURCE resources/svcpack-make.rc APPEND PROPERTY OBJECT_DEPENDS
     ${CMAKE_SOURCE_DIR}/resources/svcpack-make.manifest)
 target_compile_options(svcpack-make PRIVATE ${windows_flags} -Wall -Wextra)
-target_link_libraries(svcpack-make PRIVATE svcpack_maker_core ole32 uuid)
+target_link_libraries(svcpack-make PRIVATE svcpack_maker_core uuid)
 target_link_options(svcpack-make PRIVATE -municode ${windows_link_flags})

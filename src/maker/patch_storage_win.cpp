@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "com_ptr_win.h"
+#include "platform/system_library_win.h"
 #include "summary_stream.h"
 
 namespace maker {
@@ -58,10 +59,10 @@ std::optional<TransformProducts> ReadTransformProducts(IStorage& root, const std
     return ParseTransformProducts(ReadSummaryText(*transform.get(), ProductsProperty));
 }
 
-std::wstring ClassText(const CLSID& id)
+std::wstring ClassText(decltype(&::StringFromGUID2) stringFromGuid, const CLSID& id)
 {
     wchar_t text[39] = {};
-    StringFromGUID2(id, text, 39);
+    stringFromGuid(id, text, 39);
     return text;
 }
 
@@ -69,12 +70,18 @@ std::wstring ClassText(const CLSID& id)
 
 std::optional<PatchStorage> ReadPatchStorage(const std::wstring& path)
 {
+    // From the system directory after the search is restricted, as every DLL but KERNEL32 and
+    // msvcrt: an import would be looked for, with what it loads, beside the maker first.
+    const SystemLibrary ole32(L"ole32.dll");
+    const auto openStorage = ole32.Bind<decltype(&::StgOpenStorage)>("StgOpenStorage");
+    const auto stringFromGuid = ole32.Bind<decltype(&::StringFromGUID2)>("StringFromGUID2");
     ComPtr<IStorage> root;
     STATSTG stat{};
-    if (FAILED(StgOpenStorage(path.c_str(), nullptr, ReadOnlyShared, nullptr, 0, root.Put())) ||
+    if (!openStorage || !stringFromGuid ||
+        FAILED(openStorage(path.c_str(), nullptr, ReadOnlyShared, nullptr, 0, root.Put())) ||
         FAILED(root->Stat(&stat, STATFLAG_NONAME)))
         return std::nullopt;
-    PatchStorage patch{ClassText(stat.clsid), ReadSummaryText(*root.get(), TransformListProperty), {}};
+    PatchStorage patch{ClassText(stringFromGuid, stat.clsid), ReadSummaryText(*root.get(), TransformListProperty), {}};
     for (const std::wstring& name : ListedTransforms(patch.transformList))
         if (!name.starts_with(L"#"))
             if (std::optional<TransformProducts> products = ReadTransformProducts(*root.get(), name))

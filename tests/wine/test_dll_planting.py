@@ -4,7 +4,8 @@ import shutil
 
 import harness
 import pe
-from harness import WRAPPER
+from harness import WRAPPER, windows_path
+from test_maker import make
 
 PLANTED = harness.PROBES / "planted.dll"
 NAIVE = harness.PROBES / "naive_loader.exe"
@@ -76,3 +77,12 @@ def test_without_set_default_dll_directories_the_planted_dlls_stay_unloaded_too(
     run = prefix.run(probe, cwd=folder, env=PREFER_PLANTED)
     assert run.exit_code == 0
     assert loaded(folder) == []
+
+
+def test_the_maker_ignores_dlls_beside_it_too(prefix, tmp_path):
+    folder, _ = downloads(tmp_path, harness.MAKER, NAMES + LOADED_BY_SYSTEM_DLLS)
+    shutil.copy(harness.STUB, folder)
+    code, _, stderr = make(prefix, folder, windows_path(harness.DEMO_PACKAGE), windows_path(tmp_path / "w.exe"),
+                           env=PREFER_PLANTED)
+    assert loaded(folder) == []
+    assert (code, stderr) == (0, "")

@@ -41,9 +41,9 @@ def tools(tmp_path_factory):
     return folder
 
 
-def make(prefix, tools, *args, preexec_fn=None):
-    proc = subprocess.run([harness.LOADER, str(tools / MAKER.name), *map(str, args)], env=prefix.env,
-                          capture_output=True, timeout=120, preexec_fn=preexec_fn)
+def make(prefix, tools, *args, preexec_fn=None, env=None):
+    proc = subprocess.run([harness.LOADER, str(tools / MAKER.name), *map(str, args)], env=dict(prefix.env, **(env or {})),
+                          capture_output=True, timeout=120, preexec_fn=preexec_fn, cwd=tools)
     return proc.returncode, proc.stdout.decode("utf-8"), proc.stderr.decode("utf-8")
 
 
