@@ -9,24 +9,15 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#define STATION L"svcpack_hidden"
+#include "rest_of_command_line.h"
 
-static const wchar_t *NextArgument(const wchar_t *line)
-{
-    int quoted = 0;
-    for (; *line && (quoted || (*line != L' ' && *line != L'\t')); ++line)
-        if (*line == L'"')
-            quoted = !quoted;
-    while (*line == L' ' || *line == L'\t')
-        ++line;
-    return line;
-}
+#define STATION L"svcpack_hidden"
 
 int wmain(void)
 {
-    const wchar_t *rest = NextArgument(GetCommandLineW());
+    const wchar_t *rest = RestOfCommandLine(GetCommandLineW(), 1);
     const DWORD seconds = (DWORD)wcstoul(rest, NULL, 10);
-    wchar_t *command = _wcsdup(NextArgument(rest));
+    wchar_t *command = _wcsdup(RestOfCommandLine(rest, 1));
     wchar_t desktop[] = STATION L"\\Default";
     HWINSTA own = GetProcessWindowStation();
     HWINSTA station = CreateWindowStationW(STATION, 0, WINSTA_ALL_ACCESS, NULL);
