@@ -63,11 +63,12 @@ constexpr bool ThirtyTwoBit = sizeof(void*) == 4;
 
 bool IsMemoryError(DWORD error) { return error == ERROR_NOT_ENOUGH_MEMORY || error == ERROR_OUTOFMEMORY; }
 
-// The resource writer failing for want of memory, or without a reason at all (as Wine's
-// does for a package of 1 GiB), in a 32-bit maker.
+// A step failing for want of memory in a 32-bit maker, or the resource writer refusing to take
+// the resources in without a reason (as Wine's does for a package of 1 GiB; a write to a full
+// disk fails later, when the update is committed).
 bool OutOfAddressSpace(const WriteOutcome& written)
 {
-    return ThirtyTwoBit && written.inResourceWriter && (written.error == ERROR_SUCCESS || IsMemoryError(written.error));
+    return ThirtyTwoBit && (IsMemoryError(written.error) || (written.whileAddingResources && written.error == ERROR_SUCCESS));
 }
 
 Refusal TooLarge(const std::wstring& package)

@@ -70,13 +70,13 @@ std::wstring FolderOf(const std::wstring& path)
 
 WriteOutcome Failed(const wchar_t* step) { return {GetLastError(), step, 0, false}; }
 
-WriteOutcome ResourceWriterFailed(const wchar_t* step) { return {GetLastError(), step, 0, true}; }
+WriteOutcome AddingFailed(const wchar_t* step) { return {GetLastError(), step, 0, true}; }
 
 WriteOutcome WriteResources(const std::wstring& path, const WrapperResources& resources)
 {
     ResourceUpdate update(path);
     if (!update)
-        return ResourceWriterFailed(L"opening the copy of the stub for its resources");
+        return Failed(L"opening the copy of the stub for its resources");
     if (resources.package.size() > MAXDWORD) {
         SetLastError(ERROR_FILE_TOO_LARGE);
         return Failed(L"writing the package resource");
@@ -84,9 +84,9 @@ WriteOutcome WriteResources(const std::wstring& path, const WrapperResources& re
     if (!update.Put(package::PackageResourceType, package::PackageResourceName, resources.package) ||
         !update.Put(package::VersionResourceType, package::VersionResourceName, resources.version) ||
         !update.Put(RT_VERSION, VersionInfoName, resources.versionInfo))
-        return ResourceWriterFailed(L"adding the resources");
+        return AddingFailed(L"adding the resources");
     if (!update.Commit())
-        return ResourceWriterFailed(L"writing the resources");
+        return Failed(L"writing the resources");
     return {};
 }
 

@@ -25,7 +25,7 @@ struct WriteOutcome {
     DWORD error = ERROR_SUCCESS;
     std::wstring failedStep;            // empty once the wrapper is in place
     std::uint64_t size = 0;             // of the output, once written
-    bool inResourceWriter = false;      // the step that failed was the resource writer's
+    bool whileAddingResources = false;  // the resource writer refused to take them in memory
 
     bool Written() const { return failedStep.empty(); }
 };
