@@ -5,6 +5,8 @@ target_compile_options(svcpack_maker_core PRIVATE ${windows_flags})
 add_executable(svcpack-make
     src/maker/main_win.cpp
     src/maker/file_paths_win.cpp
+    src/maker/icon_resources_win.cpp
+    src/maker/image_fixups_win.cpp
     src/maker/mapped_file_win.cpp
     src/maker/patch_metadata_win.cpp
     src/maker/patch_storage_win.cpp
@@ -15,4 +17,4 @@ add_executable(svcpack-make
     src/installer/msi_library_win.cpp)
 target_compile_options(svcpack-make PRIVATE ${windows_flags} -Wall -Wextra)
 target_link_libraries(svcpack-make PRIVATE svcpack_maker_core ole32 uuid)
-target_link_options(svcpack-make PRIVATE -municode -static -s -Wl,--gc-sections)
+target_link_options(svcpack-make PRIVATE -municode -static -s -Wl,--gc-sections ${reproducible_link})

@@ -4,6 +4,9 @@ set(windows_flags -Os -ffunction-sections -fdata-sections -fno-exceptions -fno-r
 target_compile_options(svcpack_core PRIVATE ${windows_flags})
 target_compile_definitions(svcpack_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601)
 
+# No link time in the headers: two builds of one commit give the same bytes.
+set(reproducible_link -Wl,--no-insert-timestamp)
+
 set_property(SOURCE resources/svcpack.rc APPEND PROPERTY OBJECT_DEPENDS
     ${CMAKE_SOURCE_DIR}/resources/strings.rc
     ${CMAKE_SOURCE_DIR}/resources/svcpack.ico
@@ -22,7 +25,7 @@ add_executable(svcpack WIN32
     resources/svcpack.rc)
 target_compile_options(svcpack PRIVATE ${windows_flags} -Wall -Wextra)
 target_link_libraries(svcpack PRIVATE svcpack_core)
-target_link_options(svcpack PRIVATE -municode -static -s -Wl,--gc-sections)
+target_link_options(svcpack PRIVATE -municode -static -s -Wl,--gc-sections ${reproducible_link})
 
 include(cmake/maker.cmake)
 

@@ -11,6 +11,7 @@ enum ExitCode : int {
     NotAPatchPackage = 4,
     VersionNeeded = 5,
     OutputNotWritten = 6,
+    NotAnIcon = 7,
 };
 
 }  // namespace maker
