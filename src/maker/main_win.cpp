@@ -153,8 +153,10 @@ int Make(const Arguments& arguments)
         {package::VersionResourceType, package::VersionResourceName, NeutralLanguage, encodedVersion},
         {RT_VERSION, MAKEINTRESOURCEW(VS_VERSION_INFO), NeutralLanguage, versionInfo}};
     std::optional<IconEdits> iconEdits;
-    if (arguments.icon)
-        edits.insert(edits.end(), iconEdits.emplace(stub, icon.images).edits().begin(), iconEdits->edits().end());
+    if (arguments.icon) {
+        const std::vector<ResourceEdit>& iconChanges = iconEdits.emplace(stub, icon.images).edits();
+        edits.insert(edits.end(), iconChanges.begin(), iconChanges.end());
+    }
     const DetectionRule rule = BuildDetectionRule(patch.patchCode, version.version, patch.targets, patch.products);
     const CompanionFile detection{output + L".detection.json", DetectionJson(rule)};
     const WriteOutcome written = WriteWrapper(stub, output, edits, detection);
