@@ -148,18 +148,17 @@ int Make(const Arguments& arguments)
     const std::vector<std::byte> versionInfo = BuildVersionInfo(ChooseVersionTexts(
         version.version, fileName, ReadPatchMetadata(arguments.package), arguments.company, arguments.copyright));
     const std::vector<std::byte> encodedVersion = package::EncodeUpToDateVersion(version.version);
-    std::vector<ResourceEdit> edits{
-        {package::PackageResourceType, package::PackageResourceName, NeutralLanguage, package.bytes()},
-        {package::VersionResourceType, package::VersionResourceName, NeutralLanguage, encodedVersion},
-        {RT_VERSION, MAKEINTRESOURCEW(VS_VERSION_INFO), NeutralLanguage, versionInfo}};
+    // With a new icon the stub's resources come over as edits; the wrapper's own come after
+    // them, so they replace the stub's of the same name.
     std::optional<IconEdits> iconEdits;
-    if (arguments.icon) {
-        const std::vector<ResourceEdit>& iconChanges = iconEdits.emplace(stub, icon.images).edits();
-        edits.insert(edits.end(), iconChanges.begin(), iconChanges.end());
-    }
+    std::vector<ResourceEdit> edits = arguments.icon ? iconEdits.emplace(stub, icon.images).edits() : std::vector<ResourceEdit>();
+    edits.insert(edits.end(),
+                 {{package::PackageResourceType, package::PackageResourceName, NeutralLanguage, package.bytes()},
+                  {package::VersionResourceType, package::VersionResourceName, NeutralLanguage, encodedVersion},
+                  {RT_VERSION, MAKEINTRESOURCEW(VS_VERSION_INFO), NeutralLanguage, versionInfo}});
     const DetectionRule rule = BuildDetectionRule(patch.patchCode, version.version, patch.targets, patch.products);
     const CompanionFile detection{output + L".detection.json", DetectionJson(rule)};
-    const WriteOutcome written = WriteWrapper(stub, output, edits, detection);
+    const WriteOutcome written = WriteWrapper(stub, output, edits, arguments.icon.has_value(), detection);
     if (written.error != ERROR_SUCCESS)
         return Refuse({OutputNotWritten, RefusalLine(output, L"cannot be written: " + written.failedStep + L" failed (" +
                                                                  SystemError(written.error) + L")")});

@@ -38,7 +38,7 @@ private:
 // Resource changes to one file: discarded unless committed.
 class ResourceUpdate {
 public:
-    explicit ResourceUpdate(const std::wstring& path) : update_(BeginUpdateResourceW(path.c_str(), FALSE)) {}
+    ResourceUpdate(const std::wstring& path, bool fromNothing) : update_(BeginUpdateResourceW(path.c_str(), fromNothing)) {}
     ~ResourceUpdate()
     {
         if (update_)
@@ -50,8 +50,6 @@ public:
     explicit operator bool() const { return update_ != nullptr; }
     bool Apply(const ResourceEdit& edit)
     {
-        if (edit.remove)
-            return UpdateResourceW(update_, edit.type, edit.name, edit.language, nullptr, 0);
         return UpdateResourceW(update_, edit.type, edit.name, edit.language, const_cast<std::byte*>(edit.bytes.data()),
                                static_cast<DWORD>(edit.bytes.size()));
     }
@@ -70,9 +68,9 @@ std::wstring FolderOf(const std::wstring& path)
 // The default error is read when the failed step's call has just returned.
 WriteOutcome Failed(const wchar_t* step, DWORD error = GetLastError()) { return {error, step, 0}; }
 
-WriteOutcome WriteResources(const std::wstring& path, const std::vector<ResourceEdit>& edits)
+WriteOutcome WriteResources(const std::wstring& path, const std::vector<ResourceEdit>& edits, bool fromNothing)
 {
-    ResourceUpdate update(path);
+    ResourceUpdate update(path, fromNothing);
     if (!update)
         return Failed(L"opening the copy of the stub for its resources");
     for (const ResourceEdit& edit : edits) {
@@ -87,13 +85,14 @@ WriteOutcome WriteResources(const std::wstring& path, const std::vector<Resource
 }
 
 // The stub's copy made into the wrapper, under its temporary name.
-WriteOutcome MakeCopy(const std::wstring& stub, const std::wstring& path, const std::vector<ResourceEdit>& edits)
+WriteOutcome MakeCopy(const std::wstring& stub, const std::wstring& path, const std::vector<ResourceEdit>& edits,
+                      bool fromNothing)
 {
     if (!CopyFileW(stub.c_str(), path.c_str(), FALSE) || !SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL))
         return Failed(L"copying the stub");
     if (const DWORD error = RemoveCertificateTable(path); error != ERROR_SUCCESS)
         return Failed(L"removing the stub's certificate table", error);
-    if (WriteOutcome written = WriteResources(path, edits); written.error != ERROR_SUCCESS)
+    if (WriteOutcome written = WriteResources(path, edits, fromNothing); written.error != ERROR_SUCCESS)
         return written;
     if (const DWORD error = WriteImageChecksum(path); error != ERROR_SUCCESS)
         return Failed(L"writing the checksum", error);
@@ -120,13 +119,13 @@ std::optional<std::wstring> TemporaryName(const std::wstring& beside)
 }  // namespace
 
 WriteOutcome WriteWrapper(const std::wstring& stub, const std::wstring& output, const std::vector<ResourceEdit>& edits,
-                          const CompanionFile& companion)
+                          bool fromNothing, const CompanionFile& companion)
 {
     const std::optional<std::wstring> wrapperName = TemporaryName(output);
     if (!wrapperName)
         return Failed(L"creating a temporary file in its folder");
     TemporaryFile wrapper(*wrapperName);
-    if (WriteOutcome made = MakeCopy(stub, wrapper.path(), edits); made.error != ERROR_SUCCESS)
+    if (WriteOutcome made = MakeCopy(stub, wrapper.path(), edits, fromNothing); made.error != ERROR_SUCCESS)
         return made;
     const std::optional<std::wstring> companionName = TemporaryName(companion.path);
     if (!companionName)

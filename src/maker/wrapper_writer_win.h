@@ -18,13 +18,12 @@ namespace maker {
 // whatever the user's language.
 inline const WORD NeutralLanguage = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
 
-// One change to the copy's resources: `bytes` put in, or the resource deleted.
+// One resource put into the copy, replacing one of the same type, name and language.
 struct ResourceEdit {
     const wchar_t* type;
     const wchar_t* name;
     WORD language = NeutralLanguage;
     std::span<const std::byte> bytes;
-    bool remove = false;
 };
 
 struct CompanionFile {
@@ -38,7 +37,8 @@ struct WriteOutcome {
     std::uint64_t size = 0;   // of the output, once written
 };
 
-WriteOutcome WriteWrapper(const std::wstring& stub, const std::wstring& output,
-                          const std::vector<ResourceEdit>& edits, const CompanionFile& companion);
+// `fromNothing`: the copy's own resources are deleted first, and `edits` bring in all it keeps.
+WriteOutcome WriteWrapper(const std::wstring& stub, const std::wstring& output, const std::vector<ResourceEdit>& edits,
+                          bool fromNothing, const CompanionFile& companion);
 
 }  // namespace maker

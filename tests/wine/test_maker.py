@@ -155,14 +155,18 @@ def test_the_patch_metadata_and_the_options_give_the_wrapper_its_identity_and_ic
                                                       "LegalCopyright")} == {
         "CompanyName": "Korvanta Software", "ProductName": "Korvanta Büro", "FileDescription": "Korvanta Büro Hotfix 4",
         "Comments": "Fixes printing on A5", "LegalCopyright": "© 2026 Korvanta Software"}
-    # Windows picks each image by its size from the group, which names the two new images alone.
+    # Windows picks each image by its size from the group; the stub's other images are gone, and
+    # every other resource of the stub is there as it was.
     assert products.query(prefix, "icon", harness.windows_path(out), 16) == f"1 {len(small)} 16"
     assert products.query(prefix, "icon", harness.windows_path(out), 256) == f"2 {len(large)} 256"
     resources = pe.read(out).resources
-    assert (resources[(RT_ICON, 1, 0)], resources[(RT_ICON, 2, 0)]) == (small, large)
+    assert {k[1]: v for k, v in resources.items() if k[0] == RT_ICON} == {1: small, 2: large}
     [((_, name, _), group)] = [(k, v) for k, v in resources.items() if k[0] == RT_GROUP_ICON]
     count, = struct.unpack_from("<H", group, 4)
     assert (name, [struct.unpack_from("<H", group, 6 + 14 * i + 12)[0] for i in range(count)]) == ("IDR_MAINFRAME", [1, 2])
+    stub = pe.read(tools / harness.STUB.name).resources
+    kept = {k: v for k, v in stub.items() if k[0] not in (RT_ICON, RT_GROUP_ICON, 16)}
+    assert kept and {k: resources[k] for k in kept} == kept
     assert pe.read(out).checksum == pe.checksum(out.read_bytes())
 
     code, _, _ = make(prefix, tools, harness.windows_path(msp), harness.windows_path(out), "/company", "Other AG")
