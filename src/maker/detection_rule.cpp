@@ -26,54 +26,65 @@ bool RaisesProductVersion(const std::wstring& productCode, const std::vector<Tra
 }
 
 // A JSON string; everything outside printable ASCII as \u escapes of UTF-16 units.
-std::string JsonString(std::wstring_view text)
+void AppendJsonString(std::wstring& out, std::wstring_view text)
 {
-    constexpr char Hex[] = "0123456789abcdef";
-    std::string out = "\"";
-    const auto escapeUnit = [&](unsigned unit) {
-        out += "\\u";
+    constexpr wchar_t Hex[] = L"0123456789abcdef";
+    const auto escapeUnit = [&](unsigned long unit) {
+        out += L"\\u";
         for (int shift = 12; shift >= 0; shift -= 4)
             out += Hex[(unit >> shift) & 0xF];
     };
+    out += L'"';
     for (const wchar_t c : text) {
         const auto code = static_cast<unsigned long>(c);
         if (c == L'"' || c == L'\\') {
-            out += '\\';
-            out += static_cast<char>(c);
+            out += L'\\';
+            out += c;
         } else if (code >= 0x20 && code < 0x7F) {
-            out += static_cast<char>(c);
+            out += c;
         } else if (code > 0xFFFF) {  // a wide character beyond UTF-16's first plane
             escapeUnit(0xD800 + ((code - 0x10000) >> 10));
             escapeUnit(0xDC00 + ((code - 0x10000) & 0x3FF));
         } else {
-            escapeUnit(static_cast<unsigned>(code));
+            escapeUnit(code);
         }
     }
-    return out + "\"";
+    out += L'"';
 }
 
-std::string Field(std::string_view indent, std::string_view name, const std::string& value)
+// `"name": "text"` on a line of its own, after `indent`.
+void AppendField(std::wstring& out, std::wstring_view indent, std::wstring_view name, std::wstring_view text, bool last = false)
 {
-    return std::string(indent) + "\"" + std::string(name) + "\": " + value;
+    out.append(indent).append(L"\"").append(name).append(L"\": ");
+    AppendJsonString(out, text);
+    out += last ? L"\n" : L",\n";
 }
 
-std::string RegistryJson(std::string_view indent, std::wstring_view key)
+void AppendRegistry(std::wstring& out, std::wstring_view name, std::wstring_view key)
 {
-    const std::string inner = std::string(indent) + "  ";
-    return "{\n" + Field(inner, "hive", JsonString(MachineHive)) + ",\n" + Field(inner, "key", JsonString(key)) +
-           ",\n" + Field(inner, "view", "\"64-bit\"") + ",\n" + Field(inner, "value", "\"State\"") + ",\n" +
-           Field(inner, "type", "\"REG_DWORD\"") + ",\n" + Field(inner, "equals", "1") + "\n" +
-           std::string(indent) + "}";
+    out.append(L"      \"").append(name).append(L"\": {\n");
+    AppendField(out, L"        ", L"hive", MachineHive);
+    AppendField(out, L"        ", L"key", key);
+    AppendField(out, L"        ", L"view", L"64-bit");
+    AppendField(out, L"        ", L"value", L"State");
+    AppendField(out, L"        ", L"type", L"REG_DWORD");
+    out += L"        \"equals\": 1\n      }";
 }
 
-std::string TargetJson(const TargetDetection& target, const std::wstring& version)
+void AppendTarget(std::wstring& out, const TargetDetection& target, const std::wstring& version)
 {
-    std::string out = "    {\n" + Field("      ", "productCode", JsonString(target.productCode)) + ",\n" +
-                      Field("      ", "perMachine", RegistryJson("      ", target.machineKey)) + ",\n" +
-                      Field("      ", "perUser", RegistryJson("      ", target.userKey));
-    if (target.versionRule)
-        out += ",\n" + Field("      ", "productVersionAtLeast", JsonString(version));
-    return out + "\n    }";
+    out += L"    {\n";
+    AppendField(out, L"      ", L"productCode", target.productCode);
+    AppendRegistry(out, L"perMachine", target.machineKey);
+    out += L",\n";
+    AppendRegistry(out, L"perUser", target.userKey);
+    if (target.versionRule) {
+        out += L",\n";
+        AppendField(out, L"      ", L"productVersionAtLeast", version, true);
+    } else {
+        out += L"\n";
+    }
+    out += L"    }";
 }
 
 }  // namespace
@@ -113,15 +124,19 @@ DetectionRule BuildDetectionRule(const std::wstring& patchCode, const std::wstri
     return rule;
 }
 
-std::string DetectionJson(const DetectionRule& rule)
+std::wstring DetectionJson(const DetectionRule& rule)
 {
-    std::string out = "{\n" + Field("  ", "patchCode", JsonString(rule.patchCode)) + ",\n" +
-                      Field("  ", "upToDateVersion", JsonString(rule.version)) + ",\n" +
-                      Field("  ", "userSidPlaceholder", JsonString(UserSidPlaceholder)) + ",\n" +
-                      Field("  ", "targets", "[");
-    for (std::size_t i = 0; i < rule.targets.size(); ++i)
-        out += (i ? ",\n" : "\n") + TargetJson(rule.targets[i], rule.version);
-    return out + (rule.targets.empty() ? "]\n}\n" : "\n  ]\n}\n");
+    std::wstring out = L"{\n";
+    AppendField(out, L"  ", L"patchCode", rule.patchCode);
+    AppendField(out, L"  ", L"upToDateVersion", rule.version);
+    AppendField(out, L"  ", L"userSidPlaceholder", UserSidPlaceholder);
+    out += L"  \"targets\": [";
+    for (std::size_t i = 0; i < rule.targets.size(); ++i) {
+        out += i ? L",\n" : L"\n";
+        AppendTarget(out, rule.targets[i], rule.version);
+    }
+    out += rule.targets.empty() ? L"]\n}\n" : L"\n  ]\n}\n";
+    return out;
 }
 
 std::vector<std::wstring> DetectionLines(const DetectionRule& rule, const std::wstring& jsonPath)

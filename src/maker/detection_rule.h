@@ -38,8 +38,8 @@ DetectionRule BuildDetectionRule(const std::wstring& patchCode, const std::wstri
                                  const std::vector<std::wstring>& targets,
                                  const std::vector<TransformProducts>& products);
 
-// The rule as a JSON document, in ASCII (other characters escaped).
-std::string DetectionJson(const DetectionRule& rule);
+// The rule as a JSON document; every character is ASCII (others are escaped).
+std::wstring DetectionJson(const DetectionRule& rule);
 
 // The rule in words, for the maker's output; `jsonPath` is where the document was written.
 std::vector<std::wstring> DetectionLines(const DetectionRule& rule, const std::wstring& jsonPath);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "platform/decimal.h"
+
 namespace maker {
 
 namespace {
@@ -61,12 +63,12 @@ IconFile ParseIconFile(std::span<const std::byte> file)
         const std::size_t entry = DirectorySize + i * FileEntrySize;
         const std::uint32_t size = U32(file, entry + 8), offset = U32(file, entry + 12);
         if (offset > file.size() || size > file.size() - offset || size == 0)
-            return {{}, L"is no icon file: image " + std::to_wstring(i + 1) + L" lies beyond its end"};
+            return {{}, L"is no icon file: image " + Decimal(static_cast<long long>(i + 1)) + L" lies beyond its end"};
         IconImage image{std::to_integer<std::uint8_t>(file[entry]), std::to_integer<std::uint8_t>(file[entry + 1]),
                         std::to_integer<std::uint8_t>(file[entry + 2]), U16(file, entry + 4), U16(file, entry + 6),
                         file.subspan(offset, size)};
         if (!LooksLikeAnImage(image.bytes))
-            return {{}, L"is no icon file: image " + std::to_wstring(i + 1) + L" is neither a bitmap nor a PNG"};
+            return {{}, L"is no icon file: image " + Decimal(static_cast<long long>(i + 1)) + L" is neither a bitmap nor a PNG"};
         icon.images.push_back(image);
     }
     return icon;

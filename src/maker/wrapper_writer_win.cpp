@@ -99,8 +99,9 @@ WriteOutcome MakeCopy(const std::wstring& stub, const std::wstring& path, const 
     return {};
 }
 
-bool WriteWholeFile(const std::wstring& path, const std::string& bytes)
+bool WriteWholeFile(const std::wstring& path, const std::wstring& text)
 {
+    const std::vector<char> bytes(text.begin(), text.end());
     const UniqueKernelHandle file(
         CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
@@ -131,7 +132,7 @@ WriteOutcome WriteWrapper(const std::wstring& stub, const std::wstring& output, 
     if (!companionName)
         return Failed(L"creating a temporary file in its folder");
     TemporaryFile companionFile(*companionName);
-    if (!WriteWholeFile(companionFile.path(), companion.bytes))
+    if (!WriteWholeFile(companionFile.path(), companion.text))
         return Failed(L"writing the detection rule");
     if (!wrapper.MoveTo(output))
         return Failed(L"moving the finished wrapper into place");

@@ -28,7 +28,7 @@ struct ResourceEdit {
 
 struct CompanionFile {
     std::wstring path;
-    std::string bytes;
+    std::wstring text;  // ASCII, written one byte a character
 };
 
 struct WriteOutcome {

@@ -95,13 +95,13 @@ TEST(DetectionRule, EachTargetGetsItsKeysAndTheVersionRuleOnlyWhereThePatchRaise
                                                   L"A6F3D1E6C7B2E1C4A955D0B4E2C7B110");
     EXPECT_TRUE(rule.targets[0].versionRule);
     EXPECT_FALSE(rule.targets[1].versionRule);
-    const std::string json = maker::DetectionJson(rule);
-    EXPECT_NE(json.find("\"productVersionAtLeast\": \"12.2.0.4\""), std::string::npos);
-    EXPECT_EQ(json.find("productVersionAtLeast"), json.rfind("productVersionAtLeast"));
-    EXPECT_NE(json.find("\"key\": \"SOFTWARE\\\\Microsoft\\\\"), std::string::npos);  // backslashes escaped
+    const std::wstring json = maker::DetectionJson(rule);
+    EXPECT_NE(json.find(L"\"productVersionAtLeast\": \"12.2.0.4\""), std::wstring::npos);
+    EXPECT_EQ(json.find(L"productVersionAtLeast"), json.rfind(L"productVersionAtLeast"));
+    EXPECT_NE(json.find(L"\"key\": \"SOFTWARE\\\\Microsoft\\\\"), std::wstring::npos);  // backslashes escaped
     // A version given by /version may hold any printable character.
-    const std::string odd = maker::DetectionJson(maker::BuildDetectionRule(patch, L"1.0 \"\u00E9\"", {Product1}, products));
-    EXPECT_NE(odd.find("\"upToDateVersion\": \"1.0 \\\"\\u00e9\\\"\""), std::string::npos) << odd;
+    const std::wstring odd = maker::DetectionJson(maker::BuildDetectionRule(patch, L"1.0 \"\u00E9\"", {Product1}, products));
+    EXPECT_NE(odd.find(L"\"upToDateVersion\": \"1.0 \\\"\\u00e9\\\"\""), std::wstring::npos);
 }
 
 TEST(VersionInfo, IdentityComesFromThePatchAndTheOptionsOverrideIt)
