@@ -89,8 +89,10 @@ DWORD WriteImageChecksum(const std::wstring& path)
     if (image.error() != ERROR_SUCCESS)
         return image.error();
     DWORD headerSum = 0, checkSum = 0;
-    if (!checkSumMappedFile(image.data(), static_cast<DWORD>(image.size()), &headerSum, &checkSum))
-        return GetLastError();
+    if (!checkSumMappedFile(image.data(), static_cast<DWORD>(image.size()), &headerSum, &checkSum)) {
+        const DWORD error = GetLastError();
+        return error != ERROR_SUCCESS ? error : ERROR_BAD_EXE_FORMAT;
+    }
     image.Put32(image.layout().checkSumOffset, checkSum);
     return ERROR_SUCCESS;
 }
