@@ -79,7 +79,7 @@ DWORD RemoveCertificateTable(const std::wstring& path)
     return image.Truncate(SizeWithoutCertificates(layout, image.size()));
 }
 
-DWORD WriteImageChecksum(const std::wstring& path)
+DWORD FinishImage(const std::wstring& path)
 {
     const SystemLibrary imagehlp(L"imagehlp.dll");
     const auto checkSumMappedFile = imagehlp.Bind<decltype(&::CheckSumMappedFile)>("CheckSumMappedFile");
@@ -88,6 +88,9 @@ DWORD WriteImageChecksum(const std::wstring& path)
     const WritableImage image(path);
     if (image.error() != ERROR_SUCCESS)
         return image.error();
+    image.Put32(image.layout().timeStampOffset, 0);
+    if (image.layout().resourceTimeStampOffset)
+        image.Put32(image.layout().resourceTimeStampOffset, 0);
     DWORD headerSum = 0, checkSum = 0;
     if (!checkSumMappedFile(image.data(), static_cast<DWORD>(image.size()), &headerSum, &checkSum)) {
         const DWORD error = GetLastError();

@@ -1,6 +1,6 @@
 #pragma once
-// The two header fixes of a made wrapper, on the file itself: the stub's certificate table
-// goes before the resources are written, and the checksum is computed once they are.
+// The header fixes of a made wrapper, on the file itself: the stub's certificate table goes
+// before the resources are written, time stamps and the checksum are set once they are.
 #include <windows.h>
 
 #include <string>
@@ -11,7 +11,9 @@ namespace maker {
 // (also when there was none), else the error.
 DWORD RemoveCertificateTable(const std::wstring& path);
 
-// Writes the image checksum as CheckSumMappedFile (imagehlp.dll) computes it; 0 when done.
-DWORD WriteImageChecksum(const std::wstring& path);
+// Clears the link time and the resource directory's time, so the same inputs give the same
+// bytes whatever the resource writer stamps, then writes the image checksum as
+// CheckSumMappedFile (imagehlp.dll) computes it. 0 when done, else the error.
+DWORD FinishImage(const std::wstring& path);
 
 }  // namespace maker

@@ -11,14 +11,17 @@
 namespace maker {
 
 struct PeLayout {
+    std::size_t timeStampOffset = 0;        // of IMAGE_FILE_HEADER.TimeDateStamp
+    std::size_t resourceTimeStampOffset = 0;  // of the resource directory's TimeDateStamp; 0: none
     std::size_t checkSumOffset = 0;         // of IMAGE_OPTIONAL_HEADER.CheckSum, in the file
     std::size_t securityEntryOffset = 0;    // of the IMAGE_DIRECTORY_ENTRY_SECURITY entry
     std::uint32_t certificateOffset = 0;    // the table's file offset (this entry is no RVA); 0: none
     std::uint32_t certificateSize = 0;
 };
 
-// The layout of a PE32 or PE32+ image from its first bytes (the headers); no value for bytes
-// that are no such image or whose optional header has no security entry.
+// The layout of a PE32 or PE32+ image from its bytes (at least the headers; the whole file for
+// the resource directory); no value for bytes that are no such image or whose optional
+// header has no security entry.
 std::optional<PeLayout> ReadPeLayout(std::span<const std::byte> headers);
 
 // The file size without the certificate table: the table's offset when the table ends the

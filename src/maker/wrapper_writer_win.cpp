@@ -94,8 +94,8 @@ WriteOutcome MakeCopy(const std::wstring& stub, const std::wstring& path, const 
         return Failed(L"removing the stub's certificate table", error);
     if (WriteOutcome written = WriteResources(path, edits, fromNothing); written.error != ERROR_SUCCESS)
         return written;
-    if (const DWORD error = WriteImageChecksum(path); error != ERROR_SUCCESS)
-        return Failed(L"writing the checksum", error);
+    if (const DWORD error = FinishImage(path); error != ERROR_SUCCESS)
+        return Failed(L"writing the time stamps and the checksum", error);
     return {};
 }
 

@@ -178,6 +178,15 @@ std::vector<std::byte> Headers(std::uint16_t magic, std::uint32_t certificateOff
     put32(directories - 4, 16);
     put32(directories + 32, certificateOffset);
     put32(directories + 36, certificateSize);
+    // One section, .rsrc, at RVA 0x3000 from file offset 0x400, holding the resource directory.
+    headers.resize(0x500);
+    const std::size_t optionalSize = magic == 0x10B ? 224 : 240;
+    headers[0x86] = std::byte{1};
+    headers[0x94] = std::byte(optionalSize);
+    put32(directories + 16, 0x3010);
+    put32(0x98 + optionalSize + 12, 0x3000);
+    put32(0x98 + optionalSize + 16, 0x100);
+    put32(0x98 + optionalSize + 20, 0x400);
     return headers;
 }
 
@@ -188,9 +197,14 @@ TEST(PeLayout, TheChecksumAndCertificateEntriesAreFoundInBothFormats)
     EXPECT_EQ(pe32->checkSumOffset, 0x98u + 64);
     EXPECT_EQ(pe32->securityEntryOffset, 0x98u + 96 + 32);
     EXPECT_EQ(pe32->certificateOffset, 0x1000u);
+    EXPECT_EQ(pe32->timeStampOffset, 0x88u);
+    EXPECT_EQ(pe32->resourceTimeStampOffset, 0x414u);
     const auto plus = maker::ReadPeLayout(Headers(0x20B, 0x1000, 0x2FC));
     ASSERT_TRUE(plus);
     EXPECT_EQ(plus->securityEntryOffset, 0x98u + 112 + 32);
+    EXPECT_EQ(plus->resourceTimeStampOffset, 0x414u);
+    const std::vector<std::byte> headersOnly = Headers(0x20B, 0, 0);
+    EXPECT_EQ(maker::ReadPeLayout(std::span(headersOnly).first(0x300))->resourceTimeStampOffset, 0u);
     // The table is cut only where it ends the file, padded to 8 bytes or not.
     EXPECT_EQ(maker::SizeWithoutCertificates(*pe32, 0x1300), 0x1000u);
     EXPECT_EQ(maker::SizeWithoutCertificates(*plus, 0x1300), 0x1000u);
