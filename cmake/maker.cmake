@@ -5,6 +5,8 @@ target_compile_options(svcpack_maker_core PRIVATE ${windows_flags})
 add_executable(svcpack-make
     src/maker/main_win.cpp
     src/maker/file_paths_win.cpp
+    src/maker/icon_resources_win.cpp
+    src/maker/image_fixups_win.cpp
     src/maker/mapped_file_win.cpp
     src/maker/patch_metadata_win.cpp
     src/maker/patch_storage_win.cpp

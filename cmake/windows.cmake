@@ -24,8 +24,9 @@ target_compile_options(svcpack PRIVATE ${windows_flags} -Wall -Wextra)
 target_link_libraries(svcpack PRIVATE svcpack_core)
 # Large patches need more than the 2 GiB a 32-bit process gets by default (64-bit programs
 # are large-address aware as linked); a program that says it runs on terminal servers gets no
-# per-user view of the Windows folder and registry.
-set(windows_link_flags -static -s -Wl,--gc-sections)
+# per-user view of the Windows folder and registry. No link time in the headers: two builds of
+# one commit give the same bytes.
+set(windows_link_flags -static -s -Wl,--gc-sections -Wl,--no-insert-timestamp)
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
     list(APPEND windows_link_flags -Wl,--large-address-aware)
 endif()

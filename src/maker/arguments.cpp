@@ -4,6 +4,7 @@
 #include <cwctype>
 
 #include "package/embedded_resources.h"
+#include "text/control_characters.h"
 
 namespace maker {
 
@@ -45,21 +46,40 @@ std::wstring TakeFileName(const std::wstring& word, Arguments& arguments)
     return {};
 }
 
+// Each option that takes a value, with where the value goes.
+std::optional<std::wstring>* OptionField(const std::wstring& name, Arguments& arguments)
+{
+    if (name == L"version")
+        return &arguments.version;
+    if (name == L"stub")
+        return &arguments.stub;
+    if (name == L"company")
+        return &arguments.company;
+    if (name == L"copyright")
+        return &arguments.copyright;
+    if (name == L"icon")
+        return &arguments.icon;
+    return nullptr;
+}
+
 std::wstring TakeWord(const std::vector<std::wstring>& words, std::size_t& i, Arguments& arguments)
 {
     const std::wstring name = OptionWord(words[i]);
     if (name.empty())
         return TakeFileName(words[i], arguments);
-    if (name != L"version" && name != L"stub")
+    std::optional<std::wstring>* field = OptionField(name, arguments);
+    if (!field)
         return L"unknown option \"" + words[i] + L"\"";
-    if (i + 1 == words.size() || words[i + 1].empty())
+    // A value that is itself one of the options means the real value was left out.
+    Arguments probe;
+    if (i + 1 == words.size() || words[i + 1].empty() || OptionField(OptionWord(words[i + 1]), probe))
         return L"/" + name + L" needs a value";
     const std::wstring& value = words[++i];
-    if (name == L"stub")
-        return TakeValue(L"/stub", value, arguments.stub);
-    if (!package::IsUsableVersion(value))
+    if (name == L"version" && !package::IsUsableVersion(value))
         return L"/version \"" + value + L"\" is no usable version";
-    return TakeValue(L"/version", value, arguments.version);
+    if ((name == L"company" || name == L"copyright") && HasControlCharacter(value))
+        return L"/" + name + L" holds a control character (a line break, tab or other); give one line of text";
+    return TakeValue(L"/" + name, value, *field);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@ enum ExitCode : int {
     VersionNeeded = 5,
     OutputNotWritten = 6,
     TooLargeForThisMaker = 7,
+    NotAnIcon = 8,
 };
 
 }  // namespace maker

@@ -8,8 +8,11 @@
 #include <vector>
 
 #include "arguments.h"
+#include "detection_rule.h"
 #include "exit_codes.h"
 #include "file_paths_win.h"
+#include "icon_file.h"
+#include "icon_resources_win.h"
 #include "installer/msi_library_win.h"
 #include "mapped_file_win.h"
 #include "package/compound_file.h"
@@ -124,6 +127,19 @@ std::optional<Refusal> CheckPatch(const std::wstring& path, const MappedFile& pa
     return std::nullopt;
 }
 
+// The images of the /icon file, which `file` holds mapped; none when it is not given.
+std::optional<Refusal> CheckIcon(const std::optional<std::wstring>& path, std::optional<MappedFile>& file, IconFile& icon)
+{
+    if (!path)
+        return std::nullopt;
+    if (file.emplace(*path).error() != ERROR_SUCCESS)
+        return Refusal{InputUnreadable, RefusalLine(*path, L"the icon cannot be read (" + SystemError(file->error()) + L")")};
+    icon = ParseIconFile(file->bytes());
+    if (!icon.refusal.empty())
+        return Refusal{NotAnIcon, RefusalLine(*path, icon.refusal)};
+    return std::nullopt;
+}
+
 int Refuse(const Refusal& refusal)
 {
     WriteConsoleLine(STD_ERROR_HANDLE, refusal.line);
@@ -139,6 +155,10 @@ int Make(const Arguments& arguments)
     CheckedPatch patch;
     if (std::optional<Refusal> refusal = CheckPatch(arguments.package, package, patch))
         return Refuse(*refusal);
+    std::optional<MappedFile> iconFile;
+    IconFile icon;
+    if (std::optional<Refusal> refusal = CheckIcon(arguments.icon, iconFile, icon))
+        return Refuse(*refusal);
     const VersionDecision version = DecideUpToDateVersion(patch.products, arguments.version);
     if (!version.refusal.empty())
         return Refuse({VersionNeeded, RefusalLine(arguments.package, L"the up-to-date version cannot be derived: " +
@@ -148,12 +168,20 @@ int Make(const Arguments& arguments)
 
     const std::wstring output = FullPath(arguments.output);
     const std::wstring fileName = output.substr(output.find_last_of(L"\\/") + 1);
-    const VersionTexts texts{version.version,
-                             ReadPatchDisplayName(arguments.package).value_or(std::wstring(PlainDescription)),
-                             fileName};
-    const WrapperResources resources{package.bytes(), package::EncodeUpToDateVersion(version.version),
-                                     BuildVersionInfo(texts)};
-    const WriteOutcome written = WriteWrapper(stub, output, resources);
+    const std::vector<std::byte> versionInfo = BuildVersionInfo(ChooseVersionTexts(
+        version.version, fileName, ReadPatchMetadata(arguments.package), arguments.company, arguments.copyright));
+    const std::vector<std::byte> encodedVersion = package::EncodeUpToDateVersion(version.version);
+    // With a new icon the stub's resources come over as edits; the wrapper's own come after
+    // them, so they replace the stub's of the same name.
+    std::optional<IconEdits> iconEdits;
+    std::vector<ResourceEdit> edits = arguments.icon ? iconEdits.emplace(stub, icon.images).edits() : std::vector<ResourceEdit>();
+    edits.insert(edits.end(),
+                 {{package::PackageResourceType, package::PackageResourceName, NeutralLanguage, package.bytes()},
+                  {package::VersionResourceType, package::VersionResourceName, NeutralLanguage, encodedVersion},
+                  {RT_VERSION, MAKEINTRESOURCEW(VS_VERSION_INFO), NeutralLanguage, versionInfo}});
+    const DetectionRule rule = BuildDetectionRule(patch.patchCode, version.version, patch.targets, patch.products);
+    const CompanionFile detection{output + L".detection.json", DetectionJson(rule)};
+    const WriteOutcome written = WriteWrapper(stub, output, edits, arguments.icon.has_value(), detection);
     if (OutOfAddressSpace(written))
         return Refuse(TooLarge(arguments.package));
     if (!written.Written())
@@ -161,6 +189,8 @@ int Make(const Arguments& arguments)
                                                                  (written.error ? SystemError(written.error) : L"no reason given") + L")")});
     for (const std::wstring& line :
          SummaryLines({patch.targets, patch.patchCode, version.version, version.fromOption, output, written.size}))
+        WriteConsoleLine(STD_OUTPUT_HANDLE, line);
+    for (const std::wstring& line : DetectionLines(rule, detection.path))
         WriteConsoleLine(STD_OUTPUT_HANDLE, line);
     return Made;
 }
@@ -176,8 +206,9 @@ int wmain(int argc, wchar_t** argv)
     RestrictDllSearch();
     const maker::ParsedArguments parsed = maker::ParseArguments(std::vector<std::wstring>(argv + 1, argv + argc));
     if (!parsed.error.empty()) {
-        WriteConsoleLine(STD_ERROR_HANDLE, L"svcpack-make: " + parsed.error);
-        WriteConsoleLine(STD_ERROR_HANDLE, maker::Usage);
+        // One line names what is wrong; the whole usage only when nothing was given at all.
+        WriteConsoleLine(STD_ERROR_HANDLE, argc == 1 ? std::wstring(maker::Usage)
+                                                     : L"svcpack-make: " + parsed.error + L" (svcpack-make alone shows its usage)");
         return maker::UsageError;
     }
     return maker::Make(parsed.arguments);

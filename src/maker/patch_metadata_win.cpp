@@ -4,6 +4,7 @@
 #include <msi.h>
 #include <msiquery.h>
 
+#include <optional>
 #include <vector>
 
 #include "platform/system_library_win.h"
@@ -18,7 +19,7 @@ public:
     PatchDatabase(const PatchDatabase&) = delete;
     PatchDatabase& operator=(const PatchDatabase&) = delete;
 
-    std::optional<std::wstring> DisplayName(const std::wstring& path) const;
+    PatchMetadata Read(const std::wstring& path) const;
 
 private:
     // Closes an installer handle exactly once.
@@ -52,8 +53,22 @@ private:
 };
 
 // Standard metadata has no company; a company's own "DisplayName" is not the patch's name.
-constexpr const wchar_t* DisplayNameQuery =
-    L"SELECT `Value` FROM `MsiPatchMetadata` WHERE `Property` = 'DisplayName' AND `Company` IS NULL";
+constexpr const wchar_t* StandardMetadataQuery =
+    L"SELECT `Property`, `Value` FROM `MsiPatchMetadata` WHERE `Company` IS NULL";
+
+// Where each standard property goes; others are not the wrapper's business.
+std::wstring* MetadataField(PatchMetadata& metadata, const std::wstring& property)
+{
+    if (property == L"DisplayName")
+        return &metadata.displayName;
+    if (property == L"ManufacturerName")
+        return &metadata.manufacturerName;
+    if (property == L"TargetProductName")
+        return &metadata.targetProductName;
+    if (property == L"Description")
+        return &metadata.description;
+    return nullptr;
+}
 
 std::optional<std::wstring> PatchDatabase::RecordText(MSIHANDLE record, UINT field) const
 {
@@ -69,24 +84,33 @@ std::optional<std::wstring> PatchDatabase::RecordText(MSIHANDLE record, UINT fie
     return std::wstring(text.data(), length);
 }
 
-std::optional<std::wstring> PatchDatabase::DisplayName(const std::wstring& path) const
+PatchMetadata PatchDatabase::Read(const std::wstring& path) const
 {
+    PatchMetadata metadata;
     if (!openDatabase_ || !openView_ || !execute_ || !fetch_ || !getString_ || !closeHandle_)
-        return std::nullopt;
-    Handle database(*this), view(*this), record(*this);
+        return metadata;
+    Handle database(*this), view(*this);
     const auto readOnlyPatch = reinterpret_cast<LPCWSTR>(MSIDBOPEN_READONLY + MSIDBOPEN_PATCHFILE);
     if (openDatabase_(path.c_str(), readOnlyPatch, database.Put()) != ERROR_SUCCESS ||
-        openView_(database.get(), DisplayNameQuery, view.Put()) != ERROR_SUCCESS ||
-        execute_(view.get(), 0) != ERROR_SUCCESS || fetch_(view.get(), record.Put()) != ERROR_SUCCESS)
-        return std::nullopt;
-    return RecordText(record.get(), 1);
+        openView_(database.get(), StandardMetadataQuery, view.Put()) != ERROR_SUCCESS ||
+        execute_(view.get(), 0) != ERROR_SUCCESS)
+        return metadata;
+    for (;;) {
+        Handle record(*this);
+        if (fetch_(view.get(), record.Put()) != ERROR_SUCCESS)
+            return metadata;
+        const std::optional<std::wstring> property = RecordText(record.get(), 1);
+        std::wstring* field = property ? MetadataField(metadata, *property) : nullptr;
+        if (field)
+            *field = RecordText(record.get(), 2).value_or(std::wstring());
+    }
 }
 
 }  // namespace
 
-std::optional<std::wstring> ReadPatchDisplayName(const std::wstring& path)
+PatchMetadata ReadPatchMetadata(const std::wstring& path)
 {
-    return PatchDatabase().DisplayName(path);
+    return PatchDatabase().Read(path);
 }
 
 }  // namespace maker

@@ -1,13 +1,14 @@
 #pragma once
-// The patch's own name, from its MsiPatchMetadata table, read through msi.dll from the
-// system directory as the wrapper's other installer calls are.
-#include <optional>
+// What the patch says about itself in its MsiPatchMetadata table, read through msi.dll from
+// the system directory as the wrapper's other installer calls are.
 #include <string>
+
+#include "version_info.h"
 
 namespace maker {
 
-// The "DisplayName" value; no value when the patch has none, an empty one, or cannot be
-// opened as a patch database.
-std::optional<std::wstring> ReadPatchDisplayName(const std::wstring& path);
+// The standard properties the wrapper's identity comes from; each empty when the patch has
+// none, or when the package cannot be opened as a patch database or has no such table.
+PatchMetadata ReadPatchMetadata(const std::wstring& path);
 
 }  // namespace maker

@@ -15,8 +15,8 @@ constexpr std::uint32_t FileOsWindowsNt = 0x00040004;    // VOS_NT_WINDOWS32
 constexpr std::uint32_t FileTypeApplication = 1;         // VFT_APP
 constexpr std::uint16_t EnglishUnitedStates = 0x0409;
 constexpr std::uint16_t UnicodeCodepage = 1200;
-// Every length in the block is 16 bits wide; a patch's name longer than this is cut.
-constexpr std::size_t MaxDescriptionChars = 1024;
+// Every length in the block is 16 bits wide; a text longer than this is cut.
+constexpr std::size_t MaxTextChars = 1024;
 
 class Block {
 public:
@@ -89,12 +89,18 @@ std::vector<std::byte> StringEntry(std::wstring_view key, std::wstring_view valu
 std::vector<std::byte> StringFileInfo(const VersionTexts& texts)
 {
     Node table(L"040904B0", 0, TextValue);
-    const std::wstring_view description = std::wstring_view(texts.description).substr(0, MaxDescriptionChars);
-    table.Add(StringEntry(L"FileDescription", description));
-    table.Add(StringEntry(L"FileVersion", texts.version));
-    table.Add(StringEntry(L"OriginalFilename", texts.originalFilename));
-    table.Add(StringEntry(L"ProductName", description));
-    table.Add(StringEntry(L"ProductVersion", texts.version));
+    const auto add = [&](std::wstring_view key, std::wstring_view value) {
+        if (!value.empty())
+            table.Add(StringEntry(key, value.substr(0, MaxTextChars)));
+    };
+    add(L"Comments", texts.comments);
+    add(L"CompanyName", texts.company);
+    add(L"FileDescription", texts.description);
+    add(L"FileVersion", texts.version);
+    add(L"LegalCopyright", texts.copyright);
+    add(L"OriginalFilename", texts.originalFilename);
+    add(L"ProductName", texts.productName);
+    add(L"ProductVersion", texts.version);
     Node info(L"StringFileInfo", 0, TextValue);
     info.Add(std::move(table).Take());
     return std::move(info).Take();
@@ -140,6 +146,20 @@ std::array<std::uint16_t, 4> LeadingVersionNumbers(std::wstring_view version)
         ++at;
     }
     return numbers;
+}
+
+VersionTexts ChooseVersionTexts(const std::wstring& version, const std::wstring& originalFilename,
+                                const PatchMetadata& metadata, const std::optional<std::wstring>& company,
+                                const std::optional<std::wstring>& copyright)
+{
+    const std::wstring description = metadata.displayName.empty() ? std::wstring(PlainDescription) : metadata.displayName;
+    return {version,
+            description,
+            metadata.targetProductName.empty() ? description : metadata.targetProductName,
+            originalFilename,
+            company.value_or(metadata.manufacturerName),
+            metadata.description,
+            copyright.value_or(std::wstring())};
 }
 
 std::vector<std::byte> BuildVersionInfo(const VersionTexts& texts)

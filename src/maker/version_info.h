@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,12 +13,30 @@ namespace maker {
 
 struct VersionTexts {
     std::wstring version;           // FileVersion and ProductVersion
-    std::wstring description;       // FileDescription and ProductName
+    std::wstring description;       // FileDescription
+    std::wstring productName;       // ProductName
     std::wstring originalFilename;  // OriginalFilename
+    std::wstring company;           // CompanyName; left out when empty, as are the two below
+    std::wstring comments;          // Comments
+    std::wstring copyright;         // LegalCopyright
 };
 
 // The description when the patch names itself nowhere.
 constexpr std::wstring_view PlainDescription = L"Service pack";
+
+// What the patch's MsiPatchMetadata says about itself (standard properties, no company's own).
+struct PatchMetadata {
+    std::wstring displayName;        // "DisplayName"
+    std::wstring manufacturerName;   // "ManufacturerName"
+    std::wstring targetProductName;  // "TargetProductName"
+    std::wstring description;        // "Description"
+};
+
+// The texts a wrapper carries: the patch's own words, with /company and /copyright (when
+// given) in place of the patch's.
+VersionTexts ChooseVersionTexts(const std::wstring& version, const std::wstring& originalFilename,
+                                const PatchMetadata& metadata, const std::optional<std::wstring>& company,
+                                const std::optional<std::wstring>& copyright);
 
 // The leading numbers of a version such as "12.2.0.4 beta", up to four, each below 65536;
 // missing ones are 0. They fill the numeric file and product versions.

@@ -1,8 +1,9 @@
 #pragma once
-// Writes a made wrapper: a copy of the stub with the package, its up-to-date version and a
-// VERSIONINFO in its resources. The copy is made under a temporary name in the output's
-// folder and moved into place only when complete, so a failure leaves the output path as it
-// was and never a half-made wrapper.
+// Writes a made wrapper: a copy of the stub without its certificate table, with the package,
+// its up-to-date version, a VERSIONINFO and perhaps an icon in its resources, and its checksum
+// computed; beside it a companion file (the detection rule). Both are made under temporary
+// names in the output's folder and moved into place only when complete, so a failure leaves
+// the output paths as they were and never a half-made wrapper.
 #include <windows.h>
 
 #include <cstddef>
@@ -13,10 +14,21 @@
 
 namespace maker {
 
-struct WrapperResources {
-    std::span<const std::byte> package;
-    std::vector<std::byte> version;
-    std::vector<std::byte> versionInfo;
+// Every resource goes in language neutral, as the stub's own are, so the wrapper finds it
+// whatever the user's language.
+inline const WORD NeutralLanguage = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
+
+// One resource put into the copy, replacing one of the same type, name and language.
+struct ResourceEdit {
+    const wchar_t* type;
+    const wchar_t* name;
+    WORD language = NeutralLanguage;
+    std::span<const std::byte> bytes;
+};
+
+struct CompanionFile {
+    std::wstring path;
+    std::wstring text;  // ASCII, written one byte a character
 };
 
 struct WriteOutcome {
@@ -30,7 +42,8 @@ struct WriteOutcome {
     bool Written() const { return failedStep.empty(); }
 };
 
-WriteOutcome WriteWrapper(const std::wstring& stub, const std::wstring& output,
-                          const WrapperResources& resources);
+// `fromNothing`: the copy's own resources are deleted first, and `edits` bring in all it keeps.
+WriteOutcome WriteWrapper(const std::wstring& stub, const std::wstring& output, const std::vector<ResourceEdit>& edits,
+                          bool fromNothing, const CompanionFile& companion);
 
 }  // namespace maker

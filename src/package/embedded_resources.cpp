@@ -1,13 +1,13 @@
 #include "embedded_resources.h"
 
-#include <algorithm>
+#include "text/control_characters.h"
 
 namespace package {
 
 bool IsUsableVersion(std::wstring_view version)
 {
     return !version.empty() && version.size() <= MaxVersionChars &&
-           std::none_of(version.begin(), version.end(), [](wchar_t c) { return c < L' ' || (c >= 0x7F && c <= 0x9F); });
+           !HasControlCharacter(version);
 }
 
 std::vector<std::byte> EncodeUpToDateVersion(std::wstring_view version)

@@ -4,6 +4,9 @@
 #include <map>
 
 #include "maker/arguments.h"
+#include "maker/detection_rule.h"
+#include "maker/icon_file.h"
+#include "maker/pe_layout.h"
 #include "maker/patch_checks.h"
 #include "maker/patch_transforms.h"
 #include "maker/summary_stream.h"
@@ -60,6 +63,172 @@ TEST(MakerArguments, AVersionWithAControlCharacterIsRefusedAndOneWithoutIsTaken)
         EXPECT_EQ(ParseArguments({L"p.msp", L"out.exe", L"/version", L"12.2" + std::wstring(1, c)}).arguments.version,
                   L"12.2" + std::wstring(1, c))
             << int(c);
+}
+
+TEST(MakerArguments, IdentityOptionsTakeOneLineOfTextAndAValueEach)
+{
+    const maker::ParsedArguments parsed = ParseArguments(
+        {L"p.msp", L"out.exe", L"/Company", L"Korvanta GmbH", L"-copyright", L"\u00A9 2026 Korvanta", L"--icon", L"a.ico"});
+    ASSERT_EQ(parsed.error, L"");
+    EXPECT_EQ(parsed.arguments.company, L"Korvanta GmbH");
+    EXPECT_EQ(parsed.arguments.copyright, L"\u00A9 2026 Korvanta");
+    EXPECT_EQ(parsed.arguments.icon, L"a.ico");
+    const std::vector<std::vector<std::wstring>> refused{
+        {L"p.msp", L"out.exe", L"/icon"},
+        {L"p.msp", L"out.exe", L"/company", L"/icon", L"a.ico"},  // the company was left out
+        {L"p.msp", L"out.exe", L"/company", L"Korvanta\tGmbH"},
+        {L"p.msp", L"out.exe", L"/copyright", L"Korvanta\x7F"},
+        {L"p.msp", L"out.exe", L"/copyright", L"line one\r\nline two"},
+        {L"p.msp", L"out.exe", L"/icon", L"a.ico", L"/icon", L"b.ico"},
+    };
+    for (const auto& words : refused)
+        EXPECT_NE(ParseArguments(words).error, L"") << ::testing::PrintToString(words.back().size());
+}
+
+TEST(DetectionRule, GuidsArePackedTheInstallersWay)
+{
+    EXPECT_EQ(maker::PackedGuid(L"{12345678-abcd-EF01-2345-6789ABCDEF01}"), L"87654321DCBA10FE32547698BADCFE10");
+    EXPECT_EQ(maker::PackedGuid(L"{12345678-ABCD-EF01-2345-6789ABCDEF01}x"), std::nullopt);
+    EXPECT_EQ(maker::PackedGuid(L"12345678-ABCD-EF01-2345-6789ABCDEF01"), std::nullopt);
+}
+
+TEST(DetectionRule, EachTargetGetsItsKeysAndTheVersionRuleOnlyWhereThePatchRaisesIt)
+{
+    const std::wstring patch = L"{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C1B01}";
+    const std::vector<maker::TransformProducts> products{
+        {Product1, L"12.2.0.3", Product1, L"12.2.0.4", Upgrade},
+        {Product2, L"12.2.0.4", Product2, L"12.2.0.4", Upgrade},  // leaves ProductVersion as it is
+    };
+    const maker::DetectionRule rule =
+        maker::BuildDetectionRule(patch, L"12.2.0.4", {Product1, Product2, L"not a product code"}, products);
+    ASSERT_EQ(rule.targets.size(), 2u);
+    const std::wstring installer = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\";
+    EXPECT_EQ(rule.targets[0].machineKey, installer + L"S-1-5-18\\Products\\A6F3D1E6C7B2E1C4A955D0B4E2C7A110\\Patches\\"
+                                                     L"A6F3D1E6C7B2E1C4A955D0B4E2C7B110");
+    EXPECT_EQ(rule.targets[0].userKey, installer + L"<UserSID>\\Products\\A6F3D1E6C7B2E1C4A955D0B4E2C7A110\\Patches\\"
+                                                  L"A6F3D1E6C7B2E1C4A955D0B4E2C7B110");
+    EXPECT_TRUE(rule.targets[0].versionRule);
+    EXPECT_FALSE(rule.targets[1].versionRule);
+    const std::wstring json = maker::DetectionJson(rule);
+    EXPECT_NE(json.find(L"\"productVersionAtLeast\": \"12.2.0.4\""), std::wstring::npos);
+    EXPECT_EQ(json.find(L"productVersionAtLeast"), json.rfind(L"productVersionAtLeast"));
+    EXPECT_NE(json.find(L"\"key\": \"SOFTWARE\\\\Microsoft\\\\"), std::wstring::npos);  // backslashes escaped
+    // A version given by /version may hold any printable character.
+    const std::wstring odd = maker::DetectionJson(maker::BuildDetectionRule(patch, L"1.0 \"\u00E9\"", {Product1}, products));
+    EXPECT_NE(odd.find(L"\"upToDateVersion\": \"1.0 \\\"\\u00e9\\\"\""), std::wstring::npos);
+}
+
+TEST(VersionInfo, IdentityComesFromThePatchAndTheOptionsOverrideIt)
+{
+    const maker::PatchMetadata full{L"Hotfix 4", L"Korvanta", L"Korvanta Office", L"Fixes printing"};
+    const maker::VersionTexts texts = maker::ChooseVersionTexts(L"1.2", L"w.exe", full, std::nullopt, std::nullopt);
+    EXPECT_EQ(texts.description, L"Hotfix 4");
+    EXPECT_EQ(texts.productName, L"Korvanta Office");
+    EXPECT_EQ(texts.company, L"Korvanta");
+    EXPECT_EQ(texts.comments, L"Fixes printing");
+    EXPECT_EQ(texts.copyright, L"");
+    const maker::VersionTexts given = maker::ChooseVersionTexts(L"1.2", L"w.exe", full, L"Other", L"(c) Other");
+    EXPECT_EQ(given.company, L"Other");
+    EXPECT_EQ(given.copyright, L"(c) Other");
+    const maker::VersionTexts nameOnly = maker::ChooseVersionTexts(L"1.2", L"w.exe", {L"Hotfix 4", L"", L"", L""}, {}, {});
+    EXPECT_EQ(nameOnly.productName, L"Hotfix 4");
+    const maker::VersionTexts none = maker::ChooseVersionTexts(L"1.2", L"w.exe", {}, {}, {});
+    EXPECT_EQ(none.productName, L"Service pack");
+    EXPECT_EQ(none.description, L"Service pack");
+}
+
+std::vector<std::byte> Bytes(std::initializer_list<int> values)
+{
+    std::vector<std::byte> bytes;
+    for (const int v : values)
+        bytes.push_back(std::byte(v));
+    return bytes;
+}
+
+TEST(IconFile, ImagesAreReadAndNamedByIdInTheGroup)
+{
+    // One 16x16 image of 4 bytes... after its BITMAPINFOHEADER-sized prefix, at offset 22.
+    std::vector<std::byte> file = Bytes({0, 0, 1, 0, 1, 0, 16, 16, 0, 0, 1, 0, 32, 0, 44, 0, 0, 0, 22, 0, 0, 0});
+    std::vector<std::byte> image = Bytes({40, 0, 0, 0});
+    image.resize(44);
+    file.insert(file.end(), image.begin(), image.end());
+    const maker::IconFile icon = maker::ParseIconFile(file);
+    ASSERT_EQ(icon.refusal, L"");
+    ASSERT_EQ(icon.images.size(), 1u);
+    EXPECT_EQ(icon.images[0].bitCount, 32);
+    EXPECT_EQ(icon.images[0].bytes.data(), file.data() + 22);
+    const std::vector<std::byte> group = maker::GroupIconDirectory(icon.images, {7});
+    EXPECT_EQ(group, Bytes({0, 0, 1, 0, 1, 0, 16, 16, 0, 0, 1, 0, 32, 0, 44, 0, 0, 0, 7, 0}));
+    EXPECT_EQ(maker::GroupIconIds(group), (std::vector<std::uint16_t>{7}));
+
+    std::vector<std::byte> beyond = file;
+    beyond[14] = std::byte{45};  // one byte more than the file holds
+    std::vector<std::byte> notABitmap = file;
+    notABitmap[22] = std::byte{41};
+    std::vector<std::byte> cursor = file;
+    cursor[2] = std::byte{2};
+    for (const auto& bad : {beyond, notABitmap, cursor, std::vector<std::byte>(), Bytes({0, 0, 1, 0, 0, 0})})
+        EXPECT_NE(maker::ParseIconFile(bad).refusal, L"") << bad.size();
+}
+
+TEST(IconFile, NewImagesReuseTheOldGroupsIdsThenTakeFreeOnes)
+{
+    EXPECT_EQ(maker::NewIconIds({1, 2}, {1, 2, 5}, 1), (std::vector<std::uint16_t>{1}));
+    EXPECT_EQ(maker::NewIconIds({1, 2}, {1, 2, 5}, 4), (std::vector<std::uint16_t>{1, 2, 6, 7}));
+    EXPECT_EQ(maker::NewIconIds({}, {}, 2), (std::vector<std::uint16_t>{1, 2}));
+}
+
+// The headers of a PE image up to its data directories, with a certificate table entry.
+std::vector<std::byte> Headers(std::uint16_t magic, std::uint32_t certificateOffset, std::uint32_t certificateSize)
+{
+    std::vector<std::byte> headers(0x200);
+    const auto put32 = [&](std::size_t at, std::uint32_t v) { std::memcpy(headers.data() + at, &v, 4); };
+    headers[0] = std::byte{'M'};
+    headers[1] = std::byte{'Z'};
+    put32(0x3C, 0x80);
+    put32(0x80, 0x4550);
+    put32(0x98, magic);
+    const std::size_t directories = 0x98 + (magic == 0x10B ? 96 : 112);
+    put32(directories - 4, 16);
+    put32(directories + 32, certificateOffset);
+    put32(directories + 36, certificateSize);
+    // One section, .rsrc, at RVA 0x3000 from file offset 0x400, holding the resource directory.
+    headers.resize(0x500);
+    const std::size_t optionalSize = magic == 0x10B ? 224 : 240;
+    headers[0x86] = std::byte{1};
+    headers[0x94] = std::byte(optionalSize);
+    put32(directories + 16, 0x3010);
+    put32(0x98 + optionalSize + 12, 0x3000);
+    put32(0x98 + optionalSize + 16, 0x100);
+    put32(0x98 + optionalSize + 20, 0x400);
+    return headers;
+}
+
+TEST(PeLayout, TheChecksumAndCertificateEntriesAreFoundInBothFormats)
+{
+    const auto pe32 = maker::ReadPeLayout(Headers(0x10B, 0x1000, 0x300));
+    ASSERT_TRUE(pe32);
+    EXPECT_EQ(pe32->checkSumOffset, 0x98u + 64);
+    EXPECT_EQ(pe32->securityEntryOffset, 0x98u + 96 + 32);
+    EXPECT_EQ(pe32->certificateOffset, 0x1000u);
+    EXPECT_EQ(pe32->timeStampOffset, 0x88u);
+    EXPECT_EQ(pe32->resourceTimeStampOffset, 0x414u);
+    const auto plus = maker::ReadPeLayout(Headers(0x20B, 0x1000, 0x2FC));
+    ASSERT_TRUE(plus);
+    EXPECT_EQ(plus->securityEntryOffset, 0x98u + 112 + 32);
+    EXPECT_EQ(plus->resourceTimeStampOffset, 0x414u);
+    const std::vector<std::byte> headersOnly = Headers(0x20B, 0, 0);
+    EXPECT_EQ(maker::ReadPeLayout(std::span(headersOnly).first(0x300))->resourceTimeStampOffset, 0u);
+    // The table is cut only where it ends the file, padded to 8 bytes or not.
+    EXPECT_EQ(maker::SizeWithoutCertificates(*pe32, 0x1300), 0x1000u);
+    EXPECT_EQ(maker::SizeWithoutCertificates(*plus, 0x1300), 0x1000u);
+    EXPECT_EQ(maker::SizeWithoutCertificates(*pe32, 0x1400), 0x1400u);
+    EXPECT_EQ(maker::SizeWithoutCertificates(*maker::ReadPeLayout(Headers(0x10B, 0, 0)), 0x1400), 0x1400u);
+    std::vector<std::byte> notPe = Headers(0x10B, 0, 0);
+    notPe[0x80] = std::byte{'X'};
+    EXPECT_FALSE(maker::ReadPeLayout(notPe));
+    const std::vector<std::byte> whole = Headers(0x10B, 0, 0);
+    EXPECT_FALSE(maker::ReadPeLayout(std::span(whole).first(0x90)));
 }
 
 TEST(TransformProducts, VersionsComeFromTheTransformSummary)
@@ -187,7 +356,8 @@ TEST(VersionInfo, NumericVersionsComeFromTheLeadingNumbers)
 
 TEST(VersionInfo, TheBlockStatesItsLengthAndCarriesTheFixedVersion)
 {
-    const std::vector<std::byte> block = maker::BuildVersionInfo({L"12.2.0.4", L"Hotfix \u00E9", L"hotfix.exe"});
+    const std::vector<std::byte> block =
+        maker::BuildVersionInfo({L"12.2.0.4", L"Hotfix \u00E9", L"Hotfix \u00E9", L"hotfix.exe", {}, {}, {}});
     ASSERT_GT(block.size(), 92u);
     const auto u32 = [&](std::size_t at) { std::uint32_t v; std::memcpy(&v, block.data() + at, 4); return v; };
     EXPECT_EQ(u32(0) & 0xFFFF, block.size());
@@ -269,7 +439,8 @@ TEST(VersionInfo, EveryLengthFieldFitsTheFormatWhateverTheTextsPadding)
                                             std::wstring(L"Hotfix 12"), std::wstring(3000, L'd')}) {
         const std::wstring version = L"12.2.0.4" + std::wstring(description.size() % 4, L'x');
         const std::wstring file = description.substr(0, 5) + L".exe";
-        const std::vector<std::byte> block = maker::BuildVersionInfo({version, description, file});
+        const std::vector<std::byte> block =
+            maker::BuildVersionInfo({version, description, description, file, description, description, description});
         const VersionNode root = VersionBlockReader(block).Read(0, block.size());
         EXPECT_EQ(std::to_integer<unsigned>(block[0]) | std::to_integer<unsigned>(block[1]) << 8, block.size());
         EXPECT_EQ(root.key, L"VS_VERSION_INFO");
@@ -283,9 +454,10 @@ TEST(VersionInfo, EveryLengthFieldFitsTheFormatWhateverTheTextsPadding)
         for (const VersionNode& entry : strings.children[0].children)
             entries[entry.key] = Text(entry.value);
         const std::wstring kept = description.substr(0, 1024);
-        EXPECT_EQ(entries, (std::map<std::wstring, std::wstring>{{L"FileDescription", kept}, {L"FileVersion", version},
-                                                                 {L"OriginalFilename", file}, {L"ProductName", kept},
-                                                                 {L"ProductVersion", version}}));
+        EXPECT_EQ(entries, (std::map<std::wstring, std::wstring>{{L"Comments", kept}, {L"CompanyName", kept},
+                                                                 {L"FileDescription", kept}, {L"FileVersion", version},
+                                                                 {L"LegalCopyright", kept}, {L"OriginalFilename", file},
+                                                                 {L"ProductName", kept}, {L"ProductVersion", version}}));
         const VersionNode& variables = root.children[1];
         EXPECT_EQ(variables.key, L"VarFileInfo");
         ASSERT_EQ(variables.children.size(), 1u);

@@ -16,6 +16,8 @@ class Image:
     functions: dict     # lower-case DLL name -> names of the functions imported by name
     resources: dict     # (type, name, language) -> bytes; type and name are int or str
     sections: list      # (name, virtual size, raw size)
+    checksum: int = 0   # as the optional header states it
+    security: tuple = (0, 0)  # the certificate table's file offset and size
 
     def string_tables(self):
         """{language: {id: text}} from the RT_STRING blocks."""
@@ -111,5 +113,22 @@ def read(path):
                     rva, size, _, _ = struct.unpack_from("<IIII", data, root + to_data)
                     resources[(kind, name, language)] = data[at(rva):at(rva) + size]
 
+    (stated_checksum,) = struct.unpack_from("<I", data, optional + 64)
     return Image(machine, magic, subsystem, characteristics, dll_characteristics, image_base, image_size, imports, functions, resources,
-                 [(name, vsize, rsize) for name, vsize, _, rsize, _ in sections])
+                 [(name, vsize, rsize) for name, vsize, _, rsize, _ in sections], stated_checksum, directory(4))
+
+
+def checksum(data):
+    """The image checksum computed afresh, as the loader checks it for drivers: the file's
+    16-bit words summed with end-around carry, the checksum field itself left out, plus the
+    file's length."""
+    (pe,) = struct.unpack_from("<I", data, 0x3C)
+    field = pe + 24 + 64
+    padded = data + b"\0" * (len(data) % 2)
+    total = 0
+    for offset, (word,) in zip(range(0, len(padded), 2), struct.iter_unpack("<H", padded)):
+        if field <= offset < field + 4:
+            continue
+        total += word
+        total = (total & 0xFFFF) + (total >> 16)
+    return (total & 0xFFFF) + len(data)

@@ -153,7 +153,7 @@ def query(prefix, *args):
 
 def build_patch(out, patch_code, targets, new_version="12.2.0.4", obsoletes=(), targets_text=None,
                 revision_text=None, omit_property=None, not_a_package=False, display_name=None, filler_bytes=0,
-                *, prefix):
+                metadata=None, *, prefix):
     """Writes a patch package with patchbuilder.exe (run in `prefix`) and returns its path.
 
     targets: (product code, upgrade code, old version) for each target product, or with a fourth
@@ -162,13 +162,14 @@ def build_patch(out, patch_code, targets, new_version="12.2.0.4", obsoletes=(), 
     omit_property: 7, 9 or several of them, left out of the summary.
     not_a_package: a file that is not a package at all.
     display_name: the "DisplayName" in the patch's MsiPatchMetadata table.
+    metadata: {property: value} of further standard MsiPatchMetadata rows.
     filler_bytes: the size of a stream that stands in for a real patch's payload cabinet.
     """
     out = pathlib.Path(out)
     out.parent.mkdir(parents=True, exist_ok=True)
     proc = prefix.wine([PATCHBUILDER, *patchbuilder_args(
         out, patch_code, targets, new_version, obsoletes, targets_text, revision_text,
-        omit_property, not_a_package, display_name, filler_bytes)], check=False)
+        omit_property, not_a_package, display_name, filler_bytes, metadata)], check=False)
     if proc.returncode != 0 or not out.is_file():
         raise AssertionError(f"patchbuilder failed ({proc.returncode}): {proc.stderr[-2000:]}")
     return out
@@ -176,7 +177,7 @@ def build_patch(out, patch_code, targets, new_version="12.2.0.4", obsoletes=(), 
 
 def patchbuilder_args(out, patch_code, targets, new_version="12.2.0.4", obsoletes=(),
                       targets_text=None, revision_text=None, omit_property=None,
-                      not_a_package=False, display_name=None, filler_bytes=0):
+                      not_a_package=False, display_name=None, filler_bytes=0, metadata=None):
     """The patchbuilder.exe command line (after the program) for these settings."""
     if not_a_package:
         return ["--out", harness.windows_path(out), "--not-a-package"]
@@ -187,6 +188,8 @@ def patchbuilder_args(out, patch_code, targets, new_version="12.2.0.4", obsolete
         args += ["--target", ",".join(target)]
     if display_name is not None:
         args += ["--display-name", display_name]
+    for name, value in (metadata or {}).items():
+        args += ["--metadata", f"{name}={value}"]
     if targets_text is not None and len(targets_text) > LONGEST_ARGUMENT:
         text_file = pathlib.Path(out).with_suffix(".targets.txt")
         text_file.write_text(targets_text, encoding="utf-8")

@@ -1,5 +1,6 @@
 """The default run against real products installed in the prefix: what the installer reports
 afterwards, the logs left behind, the boxes shown and the exit code."""
+import json
 import re
 
 import pytest
@@ -204,3 +205,51 @@ def test_products_in_related_languages_get_their_familys_texts(prefix, product_d
     assert caption == table[1031][313]
     first, second, rest = table[1031][306].split("%s")
     assert harness.same_text(text, f"{first}{AUSTRIAN.name}{second}service pack{rest}")
+
+
+USER_DATA = r"SOFTWARE\Microsoft\Windows\CurrentVersion\Installer\UserData"
+
+
+def registered_state(prefix, key):
+    """The DWORD "State" under HKEY_LOCAL_MACHINE\\<key> in the registry's 64-bit view, as the
+    64-bit reg.exe reads it; None where the key or the value is missing."""
+    proc = prefix.wine(["reg", "query", f"HKLM\\{key}", "/v", "State", "/reg:64"], check=False)
+    m = re.search(r"^\s*State\s+REG_DWORD\s+0x([0-9a-fA-F]+)\s*$", proc.stdout, re.M)
+    return int(m.group(1), 16) if proc.returncode == 0 and m else None
+
+
+def user_sids(prefix):
+    """The SIDs the installer keeps user data for, other than the machine's own."""
+    listed = prefix.wine(["reg", "query", f"HKLM\\{USER_DATA}", "/reg:64"], check=False).stdout
+    return [line.rsplit("\\", 1)[1] for line in listed.split() if line.startswith("HKEY") and "\\S-1-5-21-" in line]
+
+
+def test_the_made_detection_rule_holds_once_the_wrapper_has_patched_and_not_before(prefix, product_dir, tmp_path):
+    machine_wide = demo.PRODUCTS[:2]
+    for product in machine_wide:
+        install(prefix, product_dir, product)
+    install(prefix, product_dir, PERSONAL, per_user=True)
+    msp = products.build_patch(tmp_path / "own.msp", OWN_PATCH, prefix=prefix,
+                               targets=[(p.product_code, demo.UPGRADE_CODE, demo.OLD_VERSION)
+                                        for p in (*machine_wide, PERSONAL)])
+    wrapper = tmp_path / "own.exe"
+    prefix.wine([harness.MAKER, harness.windows_path(msp), harness.windows_path(wrapper),
+                 "/stub", harness.windows_path(harness.STUB)])
+    rule = json.loads((tmp_path / "own.exe.detection.json").read_text(encoding="ascii"))
+    targets = {t["productCode"]: t for t in rule["targets"]}
+    assert list(targets) == [p.product_code for p in (*machine_wide, PERSONAL)]
+    for target in targets.values():
+        assert all(target[form]["view"] == "64-bit" and target[form]["hive"] == "HKEY_LOCAL_MACHINE"
+                   for form in ("perMachine", "perUser"))
+        assert registered_state(prefix, target["perMachine"]["key"]) is None
+        assert target["productVersionAtLeast"] == demo.NEW_VERSION
+    assert prefix.run(wrapper, ["/q"]).exit_code == 0
+
+    for product in machine_wide:
+        assert registered_state(prefix, targets[product.product_code]["perMachine"]["key"]) == 1, product.name
+        assert products.query(prefix, "info", product.product_code, "VersionString") == demo.NEW_VERSION
+    # The product installed for this user alone: its patch is registered under the user's SID.
+    personal = targets[PERSONAL.product_code]
+    assert registered_state(prefix, personal["perMachine"]["key"]) is None
+    [sid] = user_sids(prefix)
+    assert registered_state(prefix, personal["perUser"]["key"].replace(rule["userSidPlaceholder"], sid)) == 1

@@ -1,13 +1,19 @@
 """svcpack-make.exe under Wine: it makes a wrapper from the stub and a patch, with the version
-taken from the patch and a VERSIONINFO that Windows reads back; it refuses patches whose
+taken from the patch, a VERSIONINFO and icon that Windows reads back, a right checksum and a
+detection rule beside it; the same inputs give the same bytes; it refuses patches whose
 version it cannot trust unless /version is given; and every bad input is one line on stderr,
 its own exit code, and no output file. The maker changes no installer state, so all cases share
 one prefix."""
+import json
 import os
+import pathlib
+import re
 import resource
 import shutil
 import signal
+import struct
 import subprocess
+import zlib
 
 import pytest
 
@@ -23,7 +29,8 @@ UPGRADE = "{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C3000}"
 PRODUCT_A = "{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C3001}"
 PRODUCT_B = "{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C3002}"
 PATCH = "{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C3101}"
-MADE, USAGE, UNREADABLE, NOT_A_PATCH, VERSION_NEEDED, NOT_WRITTEN, TOO_LARGE = 0, 2, 3, 4, 5, 6, 7
+MADE, USAGE, UNREADABLE, NOT_A_PATCH, VERSION_NEEDED, NOT_WRITTEN, TOO_LARGE, NOT_AN_ICON = 0, 2, 3, 4, 5, 6, 7, 8
+RT_ICON, RT_GROUP_ICON = 3, 14
 
 
 @pytest.fixture(scope="module")
@@ -55,12 +62,24 @@ def test_the_demo_patch_makes_a_wrapper_that_carries_it_and_says_what_it_is(pref
     out = tmp_path / "Hotfix 12.2.0.4.exe"
     code, stdout, stderr = make(prefix, tools, harness.windows_path(harness.DEMO_PACKAGE), harness.windows_path(out))
     assert (code, stderr) == (MADE, "")
-    assert stdout.splitlines() == ["Target products: 4", *(f"  {c}" for c in DEMO_TARGETS),
-                                   f"Patch code: {DEMO_PATCH_CODE}",
-                                   "Up-to-date version: 12.2.0.4 (from the patch)",
-                                   f"Wrote {harness.windows_path(out)} ({out.stat().st_size} bytes)"]
-    assert sorted(p.name for p in tmp_path.iterdir()) == [out.name]  # no temporary file left behind
-    resources = pe.read(out).resources
+    rule_file = tmp_path / f"{out.name}.detection.json"
+    assert stdout.splitlines()[:8] == ["Target products: 4", *(f"  {c}" for c in DEMO_TARGETS),
+                                       f"Patch code: {DEMO_PATCH_CODE}",
+                                       "Up-to-date version: 12.2.0.4 (from the patch)",
+                                       f"Wrote {harness.windows_path(out)} ({out.stat().st_size} bytes)"]
+    assert f"Detection rule (also in {harness.windows_path(rule_file)})" in stdout.splitlines()[8]
+    # no temporary file left behind
+    assert sorted(p.name for p in tmp_path.iterdir()) == [out.name, rule_file.name]
+    rule = json.loads(rule_file.read_text(encoding="ascii"))
+    assert (rule["patchCode"], rule["upToDateVersion"]) == (DEMO_PATCH_CODE, "12.2.0.4")
+    assert [t["productCode"] for t in rule["targets"]] == DEMO_TARGETS
+    for target in rule["targets"]:  # every key the words name, the rule holds, and the other way round
+        assert f"    per machine: HKEY_LOCAL_MACHINE\\{target['perMachine']['key']}" in stdout.splitlines()
+        assert f"    per user:    HKEY_LOCAL_MACHINE\\{target['perUser']['key']}" in stdout.splitlines()
+        assert target["productVersionAtLeast"] == "12.2.0.4"
+    image = pe.read(out)
+    assert image.checksum == pe.checksum(out.read_bytes()) != 0
+    resources = image.resources
     assert resources[("MSP", "IDR_MSP", 0)] == harness.DEMO_PACKAGE.read_bytes()
     assert resources[("MSPVERSION", "IDR_MSPVERSION", 0)] == "12.2.0.4".encode("utf-16-le")
     assert version_info(prefix, out, "fixed") == "12.2.0.4 12.2.0.4"
@@ -97,6 +116,99 @@ def test_the_patch_display_name_describes_the_wrapper(prefix, tools, tmp_path):
     code, _, stderr = make(prefix, tools, "/VERSION", "12.2.0.4", harness.windows_path(msp), harness.windows_path(out))
     assert (code, stderr) == (MADE, "")  # the given version is the patch's own: no warning
     assert version_info(prefix, out, "FileDescription") == name
+
+
+def bitmap_image(size, colour):
+    """One icon image: a 32-bit BITMAPINFOHEADER (height doubled for the mask), pixels, mask."""
+    header = struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, 32, 0, 0, 0, 0, 0, 0)
+    return header + struct.pack("<I", colour) * size * size + b"\0" * (4 * size * ((size + 31) // 32))
+
+
+def png_image(size):
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    rows = b"".join(b"\0" + b"\x20\x80\xff\xff" * size for _ in range(size))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
+
+
+def icon_file(path, images):
+    """A .ico file of (size, image bytes)."""
+    offset = 6 + 16 * len(images)
+    directory, data = struct.pack("<HHH", 0, 1, len(images)), b""
+    for size, image in images:
+        directory += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(image), offset + len(data))
+        data += image
+    path.write_bytes(directory + data)
+    return path
+
+
+def test_the_patch_metadata_and_the_options_give_the_wrapper_its_identity_and_icon(prefix, tools, tmp_path):
+    metadata = {"ManufacturerName": "Korvanta Software", "TargetProductName": "Korvanta Büro",
+                "Description": "Fixes printing on A5"}
+    msp = products.build_patch(tmp_path / "p.msp", PATCH, [(PRODUCT_A, UPGRADE, "12.2.0.3")], "12.2.0.4",
+                               display_name="Korvanta Büro Hotfix 4", metadata=metadata, prefix=prefix)
+    small, large = bitmap_image(16, 0xFF2080FF), png_image(256)
+    icon = icon_file(tmp_path / "own.ico", [(16, small), (256, large)])
+    out = tmp_path / "w.exe"
+    code, _, stderr = make(prefix, tools, harness.windows_path(msp), harness.windows_path(out),
+                           "/copyright", "© 2026 Korvanta Software", "/icon", harness.windows_path(icon))
+    assert (code, stderr) == (MADE, "")
+    assert {n: version_info(prefix, out, n) for n in ("CompanyName", "ProductName", "FileDescription", "Comments",
+                                                      "LegalCopyright")} == {
+        "CompanyName": "Korvanta Software", "ProductName": "Korvanta Büro", "FileDescription": "Korvanta Büro Hotfix 4",
+        "Comments": "Fixes printing on A5", "LegalCopyright": "© 2026 Korvanta Software"}
+    # Windows picks each image by its size from the group; the stub's other images are gone, and
+    # every other resource of the stub is there as it was.
+    assert products.query(prefix, "icon", harness.windows_path(out), 16) == f"1 {len(small)} 16"
+    assert products.query(prefix, "icon", harness.windows_path(out), 256) == f"2 {len(large)} 256"
+    resources = pe.read(out).resources
+    assert {k[1]: v for k, v in resources.items() if k[0] == RT_ICON} == {1: small, 2: large}
+    [((_, name, _), group)] = [(k, v) for k, v in resources.items() if k[0] == RT_GROUP_ICON]
+    count, = struct.unpack_from("<H", group, 4)
+    assert (name, [struct.unpack_from("<H", group, 6 + 14 * i + 12)[0] for i in range(count)]) == ("IDR_MAINFRAME", [1, 2])
+    stub = pe.read(tools / harness.STUB.name).resources
+    kept = {k: v for k, v in stub.items() if k[0] not in (RT_ICON, RT_GROUP_ICON, 16)}
+    assert kept and {k: resources[k] for k in kept} == kept
+    assert pe.read(out).checksum == pe.checksum(out.read_bytes())
+
+    code, _, _ = make(prefix, tools, harness.windows_path(msp), harness.windows_path(out), "/company", "Other AG")
+    assert code == MADE and version_info(prefix, out, "CompanyName") == "Other AG"
+    with pytest.raises(products.QueryError):
+        version_info(prefix, out, "LegalCopyright")  # only what was given or in the patch
+    assert pe.read(out).resources[(RT_GROUP_ICON, "IDR_MAINFRAME", 0)] == \
+        pe.read(tools / harness.STUB.name).resources[(RT_GROUP_ICON, "IDR_MAINFRAME", 0)]
+
+
+def test_the_same_inputs_make_the_same_bytes(prefix, tools, tmp_path):
+    made = []
+    for folder in ("first", "second"):
+        (tmp_path / folder).mkdir()
+        out = tmp_path / folder / "Hotfix.exe"
+        code, _, _ = make(prefix, tools, harness.windows_path(harness.DEMO_PACKAGE), harness.windows_path(out),
+                          "/company", "Korvanta")
+        assert code == MADE
+        made.append((out.read_bytes(), out.with_name("Hotfix.exe.detection.json").read_bytes()))
+    assert made[0] == made[1]
+
+
+def test_two_builds_of_the_programs_give_the_same_bytes(tmp_path):
+    """The stub and the maker rebuilt from these sources in a second build folder, with the same
+    toolchain and settings as the programs under test."""
+    cache = (harness.STUB.parent / "CMakeCache.txt").read_text()
+    settings = {key: re.search(rf"^{key}:\w+=(.*)$", cache, re.M).group(1)
+                for key in ("SVCPACK_MINGW_ARCH", "CMAKE_BUILD_TYPE", "CMAKE_TOOLCHAIN_FILE", "CMAKE_HOME_DIRECTORY")}
+    rebuild = tmp_path / "rebuild"
+    subprocess.run(["cmake", "-S", settings["CMAKE_HOME_DIRECTORY"], "-B", rebuild,
+                    f"-DCMAKE_TOOLCHAIN_FILE={settings['CMAKE_TOOLCHAIN_FILE']}",
+                    f"-DSVCPACK_MINGW_ARCH={settings['SVCPACK_MINGW_ARCH']}",
+                    f"-DCMAKE_BUILD_TYPE={settings['CMAKE_BUILD_TYPE']}"], check=True, capture_output=True)
+    subprocess.run(["cmake", "--build", rebuild, "-j2", "--target", harness.STUB.stem, harness.MAKER.stem],
+                   check=True, capture_output=True)
+    for program in (harness.STUB, harness.MAKER):
+        rebuilt = (rebuild / program.name).read_bytes()
+        assert struct.unpack_from("<I", rebuilt, struct.unpack_from("<I", rebuilt, 0x3C)[0] + 8) == (0,)  # no time
+        assert rebuilt == program.read_bytes(), program.name
 
 
 @pytest.fixture(scope="module")
@@ -143,6 +255,15 @@ def bad_inputs(tmp_path_factory, prefix, tools):
                                                     USAGE, "package", None),
         "output_is_the_package_through_a_linked_folder": ([patch, harness.windows_path(folder) + r"\alias\patch.msp"],
                                                           USAGE, "package", None),
+        "icon_without_a_file": ([demo, harness.windows_path(out), "/icon"], USAGE, "/icon", out),
+        "company_left_out": ([demo, harness.windows_path(out), "/company", "/copyright", "K"], USAGE, "/company", out),
+        "missing_icon": ([demo, harness.windows_path(out), "/icon", harness.windows_path(folder / "none.ico")],
+                         UNREADABLE, "none.ico", out),
+        "icon_is_no_icon": ([demo, harness.windows_path(out), "/icon", harness.windows_path(folder / "notes.txt")],
+                            NOT_AN_ICON, "notes.txt", out),
+        "company_with_a_tab": ([demo, harness.windows_path(out), "/company", "Korvanta\tGmbH"], USAGE, "/company", out),
+        "copyright_with_delete": ([demo, harness.windows_path(out), "/copyright", "Korvanta\x7f"], USAGE, "/copyright",
+                                  out),
     }
 
 
@@ -157,7 +278,9 @@ def contents(folder):
                                   "output_in_missing_folder", "output_is_the_stub", "output_is_a_folder",
                                   "stub_is_no_program", "output_is_a_hard_link_to_the_stub",
                                   "output_is_a_hard_link_to_the_package", "output_is_the_package_spelled_otherwise",
-                                  "output_is_the_package_through_a_linked_folder"])
+                                  "output_is_the_package_through_a_linked_folder",
+                                  "icon_without_a_file", "company_left_out", "missing_icon",
+                                  "icon_is_no_icon", "company_with_a_tab", "copyright_with_delete"])
 def test_bad_input_is_one_line_an_exit_code_and_no_output(prefix, tools, bad_inputs, case):
     folder, cases = bad_inputs
     args, expected_code, named, out = cases[case]

@@ -1,7 +1,10 @@
 """What ships: the stub run as it is fails cleanly in every mode; a made wrapper, signed
 afterwards with a throwaway certificate, verifies, extracts its package byte for byte and
-patches a product."""
+patches a product; a signed stub gives a wrapper without the stub's signature, which then signs
+and verifies."""
 import subprocess
+
+import pe
 
 import demo_products as demo
 import harness
@@ -36,7 +39,8 @@ def run(*command, cwd):
 
 
 def sign(wrapper, work):
-    """The wrapper signed with a certificate made for this test; returns (signed copy, certificate)."""
+    """The wrapper signed with a certificate made for this test, in `work`; returns (signed copy,
+    certificate)."""
     run("openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=svcpack test",
         "-keyout", "key.pem", "-out", "cert.pem", cwd=work)
     run("openssl", "pkcs12", "-export", "-inkey", "key.pem", "-in", "cert.pem", "-out", "cert.pfx",
@@ -63,3 +67,24 @@ def test_a_signed_wrapper_verifies_extracts_and_patches(prefix, tmp_path, packag
     assert prefix.run(signed, ["/q"]).exit_code == 0
     assert products.query(prefix, "info", product.product_code, "VersionString") == demo.NEW_VERSION
     assert products.query(prefix, "patchstate", demo.PATCH_CODE, product.product_code) == "1"
+
+
+def test_a_signed_stub_gives_a_wrapper_without_its_signature_that_signs_cleanly(shared_prefix, tmp_path):
+    (tmp_path / "stub").mkdir()
+    (tmp_path / "wrapper").mkdir()
+    signed_stub, _ = sign(harness.STUB, tmp_path / "stub")
+    assert pe.read(signed_stub).security != (0, 0)
+    wrapper = tmp_path / "made.exe"
+    shared_prefix.wine([harness.MAKER, harness.windows_path(harness.DEMO_PACKAGE), harness.windows_path(wrapper),
+                        "/stub", harness.windows_path(signed_stub)])
+    image = pe.read(wrapper)
+    assert image.security == (0, 0)
+    assert image.checksum == pe.checksum(wrapper.read_bytes())
+    # The stub's own bytes, not one of its signature's, end up in the wrapper.
+    assert signed_stub.read_bytes()[pe.read(signed_stub).security[0]:] not in wrapper.read_bytes()
+    unsigned = subprocess.run(["osslsigncode", "verify", "-in", str(wrapper)], capture_output=True, text=True)
+    assert unsigned.returncode != 0 and "No signature found" in unsigned.stdout + unsigned.stderr
+
+    signed, certificate = sign(wrapper, tmp_path / "wrapper")
+    verified = run("osslsigncode", "verify", "-CAfile", certificate, "-in", signed, cwd=tmp_path)
+    assert "Signature verification: ok" in verified

@@ -8,6 +8,7 @@
 //   msiquery property {PRODUCT} <property>
 //   msiquery summary <package file> <property id>
 //   msiquery versioninfo <file> <string name> | fixed
+//   msiquery icon <file> <pixels>
 // Exit code 0 with the value on stdout; 1 with a message on stderr when the query failed;
 // 2 on bad usage.
 #include <windows.h>
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "file_version.h"
+#include "program_icon.h"
 #include "queries.h"
 #include "platform/console_output_win.h"
 
@@ -62,6 +64,7 @@ const std::vector<Verb>& Verbs()
         {L"summary", 2,
          [](const Arguments& a) { return SummaryProperty(a[0], static_cast<UINT>(std::wcstoul(a[1].c_str(), nullptr, 10))); }},
         {L"versioninfo", 2, [](const Arguments& a) { return FileVersionValue(a[0], a[1]); }},
+        {L"icon", 2, [](const Arguments& a) { return ProgramIcon(a[0], std::wcstol(a[1].c_str(), nullptr, 10)); }},
     };
     return verbs;
 }
@@ -93,6 +96,6 @@ int wmain(int argc, wchar_t** argv)
                   L"usage: msiquery state {PRODUCT} | info {PRODUCT} <attribute> | patchstate {PATCH} {PRODUCT}"
                   L" [machine|user]"
                   L" | property {PRODUCT} <property> | summary <package> <property id>"
-                  L" | versioninfo <file> <string name>|fixed");
+                  L" | versioninfo <file> <string name>|fixed | icon <file> <pixels>");
     return 2;
 }

@@ -15,7 +15,7 @@
 const wchar_t* const Usage =
     L"usage: patchbuilder --out <file.msp> --patch-code {GUID} [--obsoletes {GUID}]...\n"
     L"                    --new-version <a.b.c.d> --target {PRODUCT},{UPGRADE},<old version>[,<new version>]...\n"
-    L"                    [--display-name <text>]\n"
+    L"                    [--display-name <text>] [--metadata <property>=<value>]...\n"
     L"                    [--targets-text <text> | --targets-file <UTF-8 file>] [--revision-text <text>]\n"
     L"                    [--omit-property 7|9]... [--filler-bytes <n>]\n"
     L"       patchbuilder --out <file> --not-a-package\n";
@@ -128,7 +128,17 @@ const std::map<std::wstring, ValueHandler>& ValueOptions()
         {L"--target", ParseTarget},
         {L"--targets-text", [](const std::wstring& v, PackageOptions& o) { o.targetsText = v; return std::wstring(); }},
         {L"--targets-file", ReadTargetsFile},
-        {L"--display-name", [](const std::wstring& v, PackageOptions& o) { o.displayName = v; return std::wstring(); }},
+        {L"--display-name", [](const std::wstring& v, PackageOptions& o) {
+             o.metadata.emplace_back(L"DisplayName", v);
+             return std::wstring();
+         }},
+        {L"--metadata", [](const std::wstring& v, PackageOptions& o) {
+             const std::size_t equals = v.find(L'=');
+             if (equals == 0 || equals == std::wstring::npos)
+                 return L"--metadata wants <property>=<value>, not \"" + v + L"\"";
+             o.metadata.emplace_back(v.substr(0, equals), v.substr(equals + 1));
+             return std::wstring();
+         }},
         {L"--revision-text", [](const std::wstring& v, PackageOptions& o) { o.revisionText = v; return std::wstring(); }},
         {L"--omit-property", ParseOmitted},
         {L"--filler-bytes", ParseFillerBytes},

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct Target {
@@ -18,7 +19,8 @@ struct PackageOptions {
     std::vector<std::wstring> obsoletes;
     std::wstring newVersion;
     std::vector<Target> targets;
-    std::optional<std::wstring> displayName;  // "DisplayName" in the MsiPatchMetadata table
+    // Standard MsiPatchMetadata rows (no company), property and value, in order.
+    std::vector<std::pair<std::wstring, std::wstring>> metadata;
     // Bytes of one extra stream, standing in for the payload cabinet a real patch carries, so
     // that packages of a real patch's size can be made; 0: no such stream.
     std::size_t fillerBytes = 0;

@@ -67,8 +67,8 @@ Outcome RunQuery(MSIHANDLE database, const wchar_t* query, MSIHANDLE parameters,
     return CheckInstaller(MsiViewExecute(view, parameters), step);
 }
 
-// The patch's own name, where the maker and inventory tools look for it.
-Outcome AddDisplayName(MSIHANDLE database, const std::wstring& displayName)
+// What the patch says about itself, where the maker and inventory tools look for it.
+Outcome AddMetadata(MSIHANDLE database, const std::vector<std::pair<std::wstring, std::wstring>>& metadata)
 {
     if (Outcome o = RunQuery(database,
                              L"CREATE TABLE `MsiPatchMetadata` (`Company` CHAR(72), `Property` CHAR(72) NOT NULL, "
@@ -76,11 +76,16 @@ Outcome AddDisplayName(MSIHANDLE database, const std::wstring& displayName)
                              0, L"creating MsiPatchMetadata");
         o.Failed())
         return o;
-    PMSIHANDLE values = MsiCreateRecord(1);
-    MsiRecordSetStringW(values, 1, displayName.c_str());
-    return RunQuery(database,
-                    L"INSERT INTO `MsiPatchMetadata` (`Property`, `Value`) VALUES ('DisplayName', ?)",
-                    values, L"adding DisplayName");
+    for (const auto& [property, value] : metadata) {
+        PMSIHANDLE values = MsiCreateRecord(2);
+        MsiRecordSetStringW(values, 1, property.c_str());
+        MsiRecordSetStringW(values, 2, value.c_str());
+        if (Outcome o = RunQuery(database, L"INSERT INTO `MsiPatchMetadata` (`Property`, `Value`) VALUES (?, ?)",
+                                 values, L"adding " + property);
+            o.Failed())
+            return o;
+    }
+    return {};
 }
 
 // The installer makes the compound file, its empty tables and the summary; the class and
@@ -105,8 +110,8 @@ Outcome WriteDatabaseWithSummary(const PackageOptions& options)
     }
     if (Outcome o = CheckInstaller(MsiSummaryInfoPersist(summary), L"writing the summary"); o.Failed())
         return o;
-    if (options.displayName)
-        if (Outcome o = AddDisplayName(database, *options.displayName); o.Failed())
+    if (!options.metadata.empty())
+        if (Outcome o = AddMetadata(database, options.metadata); o.Failed())
             return o;
     return CheckInstaller(MsiDatabaseCommit(database), L"committing the package");
 }
