@@ -13,9 +13,9 @@ GOAL_BYTES = 64 * 1024
 WIN32_BUILD = pathlib.Path(os.environ.get("SVCPACK_WIN32_BUILD", project.ROOT / "build" / "win32"))
 PROGRAMS = [
     ("stub i686 (shipped)", WIN32_BUILD / "svcpack.exe"),
-    ("stub x86_64", harness.BUILD / "svcpack.exe"),
+    ("stub x86_64", harness.BUILDS["x86_64"] / "svcpack.exe"),
     ("maker i686", WIN32_BUILD / "svcpack-make.exe"),
-    ("maker x86_64", harness.BUILD / "svcpack-make.exe"),
+    ("maker x86_64", harness.BUILDS["x86_64"] / "svcpack-make.exe"),
 ]
 
 
