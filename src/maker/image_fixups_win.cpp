@@ -5,6 +5,7 @@
 #include <cstring>
 #include <optional>
 
+#include "mapped_file_win.h"
 #include "pe_layout.h"
 #include "platform/system_library_win.h"
 #include "platform/unique_handle_win.h"
@@ -13,53 +14,25 @@ namespace maker {
 
 namespace {
 
-// The whole file mapped for writing.
+// The whole file mapped for writing, read as a PE image.
 class WritableImage {
 public:
-    explicit WritableImage(const std::wstring& path)
-        : file_(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr))
+    explicit WritableImage(const std::wstring& path) : file_(path, MappedFile::Access::ReadWrite)
     {
-        LARGE_INTEGER size{};
-        if (!file_ || !GetFileSizeEx(file_.get(), &size)) {
-            error_ = GetLastError();
-            return;
-        }
-        mapping_ = UniqueKernelHandle(CreateFileMappingW(file_.get(), nullptr, PAGE_READWRITE, 0, 0, nullptr));
-        view_ = UniqueMappedView(mapping_ ? MapViewOfFile(mapping_.get(), FILE_MAP_WRITE, 0, 0, 0) : nullptr);
-        if (!view_) {
-            error_ = GetLastError();
-            return;
-        }
-        size_ = static_cast<std::size_t>(size.QuadPart);
-        layout_ = ReadPeLayout({static_cast<const std::byte*>(view_.get()), size_});
-        if (!layout_)
+        error_ = file_.error();
+        if (error_ == ERROR_SUCCESS && !(layout_ = ReadPeLayout(file_.bytes())))
             error_ = ERROR_BAD_EXE_FORMAT;
     }
 
     DWORD error() const { return error_; }
     const PeLayout& layout() const { return *layout_; }
-    std::size_t size() const { return size_; }
-    void* data() const { return const_cast<void*>(view_.get()); }
-    void Put32(std::size_t offset, DWORD value) const { std::memcpy(static_cast<char*>(data()) + offset, &value, 4); }
-
-    // Ends the mapping and cuts the file to `size` bytes.
-    DWORD Truncate(std::uint64_t size)
-    {
-        view_.Reset();
-        mapping_.Reset();
-        LARGE_INTEGER end{};
-        end.QuadPart = static_cast<LONGLONG>(size);
-        if (!SetFilePointerEx(file_.get(), end, nullptr, FILE_BEGIN) || !SetEndOfFile(file_.get()))
-            return GetLastError();
-        return ERROR_SUCCESS;
-    }
+    std::size_t size() const { return file_.bytes().size(); }
+    void* data() const { return file_.writable(); }
+    void Put32(std::size_t offset, DWORD value) const { std::memcpy(file_.writable() + offset, &value, 4); }
+    DWORD Truncate(std::uint64_t size) { return file_.Truncate(size); }
 
 private:
-    UniqueKernelHandle file_;
-    UniqueKernelHandle mapping_;
-    UniqueMappedView view_;
-    std::size_t size_ = 0;
+    MappedFile file_;
     std::optional<PeLayout> layout_;
     DWORD error_ = ERROR_SUCCESS;
 };
