@@ -1,7 +1,6 @@
 #include "extract_win.h"
 
 #include <algorithm>
-#include <cstring>
 #include <span>
 
 #include "platform/decimal.h"
@@ -9,6 +8,7 @@
 #include "platform/temporary_directory.h"
 #include "compound_file.h"
 #include "embedded_resources.h"
+#include "written_package.h"
 
 namespace package {
 
@@ -81,21 +81,25 @@ DWORD CompareWithPackage(HANDLE file, std::span<const std::byte> package)
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file, &size))
         return GetLastError();
-    if (static_cast<unsigned long long>(size.QuadPart) != package.size())
-        return ERROR_INVALID_DATA;
-    const UniqueKernelHandle mapping(CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr));
-    if (!mapping)
-        return GetLastError();
-    for (unsigned long long offset = 0; offset < package.size(); offset += ComparisonWindow) {
-        const std::size_t length = static_cast<std::size_t>(std::min(ComparisonWindow, package.size() - offset));
-        const UniqueMappedView view(MapViewOfFile(mapping.get(), FILE_MAP_READ, static_cast<DWORD>(offset >> 32),
-                                                  static_cast<DWORD>(offset), length));
-        if (!view)
-            return GetLastError();
-        if (std::memcmp(view.get(), package.data() + offset, length) != 0)
-            return ERROR_INVALID_DATA;
+    // An empty file cannot be mapped; the comparison tells it from the package unread.
+    const UniqueKernelHandle mapping(size.QuadPart > 0 ? CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr)
+                                                       : nullptr);
+    UniqueMappedView view;
+    const auto readWindow = [&](std::uint64_t offset, std::size_t length) {
+        view = UniqueMappedView(mapping ? MapViewOfFile(mapping.get(), FILE_MAP_READ, static_cast<DWORD>(offset >> 32),
+                                                        static_cast<DWORD>(offset), length)
+                                        : nullptr);
+        return view ? std::span(static_cast<const std::byte*>(view.get()), length) : std::span<const std::byte>();
+    };
+    switch (CompareWrittenPackage(package, static_cast<std::uint64_t>(size.QuadPart), ComparisonWindow, readWindow)) {
+    case WrittenPackage::Same:
+        return ERROR_SUCCESS;
+    case WrittenPackage::Unreadable:
+        return LastErrorOr(ERROR_READ_FAULT);
+    case WrittenPackage::Different:
+        break;
     }
-    return ERROR_SUCCESS;
+    return ERROR_INVALID_DATA;
 }
 
 // The extraction's steps; the error of the step that failed, or ERROR_SUCCESS. Every handle
