@@ -29,8 +29,8 @@ MSIEXEC_LOGGING = "msiexec /p /qn /l*v"
 def _arguments(name, prefix):
     package = harness.windows_path(project.DEMO_PACKAGE)
     return {
-        WRAPPER_RUN: [harness.LOADERS["i686"], harness.DEMO_WRAPPERS["i686"], "/q"],
-        WRAPPER_RUN_64: [harness.WINE, harness.DEMO_WRAPPERS["x86_64"], "/q"],
+        WRAPPER_RUN: [harness.LOADERS["i686"], wine_session.DEMO_WRAPPERS["i686"], "/q"],
+        WRAPPER_RUN_64: [harness.WINE, wine_session.DEMO_WRAPPERS["x86_64"], "/q"],
         MSIEXEC: [harness.WINE, "msiexec", "/p", package, "/qn"],
         MSIEXEC_LOGGING: [harness.WINE, "msiexec", "/p", package, "/qn", "/l*v",
                           harness.windows_path(prefix.temp_dir / "msiexec.log")],
@@ -94,7 +94,7 @@ def _bound(label, samples, one_product):
 
 
 def measure():
-    for wrapper in harness.DEMO_WRAPPERS.values():
+    for wrapper in wine_session.DEMO_WRAPPERS.values():
         made_wrapper.check(wrapper, project.DEMO_PACKAGE, harness.DEMO_VERSION)
     outcomes = [(label, *_scenario(label, products_installed)) for label, products_installed in SCENARIOS]
     met = all(scenario_met for _, scenario_met, _, _ in outcomes)
@@ -103,7 +103,7 @@ def measure():
         "Under Wine, one `msiexec /p demo.msp /qn` patched every installed product the patch "
         "lists (one or four), as one wrapper run does: after every timed run each installed "
         "product reported 12.2.0.4, or the bench stops. So one run of each is the same work.",
-        f"The wrapper ({harness.DEMO_WRAPPERS['i686'].relative_to(project.ROOT)}, the shipped i686 stub "
+        f"The wrapper ({wine_session.DEMO_WRAPPERS['i686'].relative_to(project.ROOT)}, the shipped i686 stub "
         "carrying resources/demo.msp, which msiexec is given, made by the i686 maker and run by the "
         "32-bit loader; the x86_64 rows the same from the x86_64 build) also extracts its package and writes a verbose "
         "log per product; the /l*v rows give msiexec a verbose log too. The goal is judged against "

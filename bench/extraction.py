@@ -60,7 +60,7 @@ def _variants(prefix, package_bytes):
         trials.writing(LOAD_ONLY, [harness.LOADERS["i686"], WRAPPER, "/e", harness.windows_path(UNWRITABLE)], env,
                        UNWRITABLE, failure, None),
         references.wine_start(env, DESTINATION),
-        trials.writing(DEMO_WRAPPER, [harness.LOADERS["i686"], harness.DEMO_WRAPPERS["i686"], "/e", to], env,
+        trials.writing(DEMO_WRAPPER, [harness.LOADERS["i686"], wine_session.DEMO_WRAPPERS["i686"], "/e", to], env,
                        DESTINATION, 0, demo_size),
     ]
 

@@ -46,7 +46,7 @@ def _wrapper(prefix, count, case, with_installed):
     package = products.build_patch(
         stem.with_suffix(".msp"), PATCH_CODE, [(INSTALLED.product_code, demo.UPGRADE_CODE, demo.OLD_VERSION)],
         targets_text=";".join(target_codes(count, with_installed)), prefix=prefix)
-    return harness.rewrap(prefix, package, stem.with_suffix(".exe"))
+    return harness.rewrap(prefix, package, stem.with_suffix(".exe"), wine_session.DEMO_WRAPPERS[harness.ARCH])
 
 
 def _variant(prefix, count, case, with_installed):
@@ -102,7 +102,7 @@ def measure():
     rows.append(report.Row("5 scaling", "one installed product's queries (10 codes)", report.milliseconds(one_more)))
     notes = [
         "Each list is a patch built by patchbuilder with that target list (summary property 7) and "
-        f"carried by a copy of {harness.WRAPPER.relative_to(project.ROOT)} with its package replaced "
+        f"carried by a copy of {wine_session.DEMO_WRAPPERS[harness.ARCH].relative_to(project.ROOT)} with its package replaced "
         "(harness.rewrap); the codes are made up, the installed product's code is the last of its list.",
         f"Cost per code: the time of a run minus the 10-code run of the same round, divided by the "
         f"codes added (90 or 990); medians of {samples.rounds} interleaved rounds of wall time of the "

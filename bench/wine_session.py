@@ -4,7 +4,9 @@ Wine's services (every timed run still starts its own Wine process)."""
 import project  # noqa: F401  (puts the harness on the path)
 import harness
 
-BASE = harness.BUILD / "wine" / "bench-base"
+BASE = harness.TOOLS / "wine" / "bench-base"
+# The demo wrapper of each build, made with the bench's base prefix.
+DEMO_WRAPPERS = {arch: harness.demo_wrapper(arch, BASE) for arch in harness.BUILDS}
 
 
 def make_base():

@@ -12,8 +12,8 @@ import harness  # noqa: E402
 import products  # noqa: E402
 
 PRODUCT = demo.PRODUCTS[0]
-# Apart from the tests' demo wrapper, so that a demo never changes a wrapper a test is running.
-WRAPPER = harness.TOOLS / "wine" / "demo" / f"svcpack-demo-{harness.ARCH}.exe"
+PREFIX = harness.TOOLS / "wine" / "demo"
+WRAPPER = harness.demo_wrapper(base=PREFIX)
 
 
 def patch_state(prefix):
@@ -44,8 +44,8 @@ def main():
     print(f"Build: {harness.ARCH} ({harness.BUILD.relative_to(ROOT)}), the wrapper run by {harness.LOADER}")
     print(f"Making a fresh private Wine prefix and the demo wrapper ({harness.ARCH} svcpack-make demo.msp) ...",
           flush=True)
-    prefix = harness.Prefix(harness.make_base_prefix(harness.TOOLS / "wine" / "demo", wrappers_of=()))
-    print(harness.make_demo_wrapper(prefix, wrapper=WRAPPER), end="")
+    prefix = harness.Prefix(harness.make_base_prefix(PREFIX, wrappers_of=()))
+    print(harness.make_demo_wrapper(prefix), end="")
     msi = products.build_product(harness.TOOLS / "demo-products", PRODUCT.product_code, PRODUCT.name,
                                  demo.OLD_VERSION, demo.UPGRADE_CODE, PRODUCT.language, PRODUCT.locale_id)
     products.install_product(prefix, msi)

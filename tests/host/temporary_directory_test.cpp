@@ -6,12 +6,11 @@
 
 namespace {
 
-// Two stand-ins shaped like GetTempPath2W and GetTempPathW, each with its own folder and a
-// count of its calls.
+// Stand-ins shaped like GetTempPath2W and GetTempPathW, each with its folder and its calls.
 struct Call {
     std::wstring folder;
-    int calls = 0;
     bool fails = false;
+    int calls = 0;
 };
 Call Secured;
 Call Classic;
@@ -30,44 +29,37 @@ std::uint32_t Answer(Call& call, std::uint32_t capacity, wchar_t* buffer)
 
 std::uint32_t SecuredCall(std::uint32_t capacity, wchar_t* buffer) { return Answer(Secured, capacity, buffer); }
 std::uint32_t ClassicCall(std::uint32_t capacity, wchar_t* buffer) { return Answer(Classic, capacity, buffer); }
-
 using CallFunction = std::uint32_t (*)(std::uint32_t, wchar_t*);
 
-class TemporaryDirectoryTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        Secured = {L"C:\\Windows\\SystemTemp\\"};
+}  // namespace
+
+// GetTempPath2W names the folder where the system has it, and its failure is the answer:
+// SYSTEM's shared C:\Windows\Temp must not stand in for it. Without it GetTempPathW does as before.
+TEST(TemporaryDirectory, TheSecuredCallWhereItExistsElseTheClassicOne)
+{
+    const struct {
+        bool secured, securedFails;
+        std::optional<std::wstring> folder;
+        int securedCalls, classicCalls;
+    } cases[] = {
+        {true, false, L"C:\\Windows\\SystemTemp\\", 1, 0},
+        {true, true, std::nullopt, 1, 0},
+        {false, false, L"C:\\Windows\\Temp\\", 0, 1},
+    };
+    for (const auto& c : cases) {
+        Secured = {L"C:\\Windows\\SystemTemp\\", c.securedFails};
         Classic = {L"C:\\Windows\\Temp\\"};
+        EXPECT_EQ(platform::SecuredTemporaryDirectory(c.secured ? &SecuredCall : CallFunction{nullptr}, &ClassicCall),
+                  c.folder);
+        EXPECT_EQ(std::pair(Secured.calls, Classic.calls), std::pair(c.securedCalls, c.classicCalls));
     }
-};
-
-TEST_F(TemporaryDirectoryTest, WhereTheSystemHasGetTempPath2WItNamesTheFolder)
-{
-    EXPECT_EQ(platform::SecuredTemporaryDirectory(&SecuredCall, &ClassicCall), L"C:\\Windows\\SystemTemp\\");
-    EXPECT_EQ(Classic.calls, 0);
 }
 
-TEST_F(TemporaryDirectoryTest, WithoutItGetTempPathWDoesAsBefore)
+TEST(TemporaryDirectory, AFolderLongerThanMaxPathIsReadWithOneRetry)
 {
-    EXPECT_EQ(platform::SecuredTemporaryDirectory(CallFunction{nullptr}, &ClassicCall), L"C:\\Windows\\Temp\\");
-    EXPECT_EQ(Secured.calls, 0);
-}
-
-TEST_F(TemporaryDirectoryTest, AFailingGetTempPath2WIsNotReplacedByTheSharedFolder)
-{
-    Secured.fails = true;
-    EXPECT_EQ(platform::SecuredTemporaryDirectory(&SecuredCall, &ClassicCall), std::nullopt);
-    EXPECT_EQ(Classic.calls, 0);
-}
-
-TEST_F(TemporaryDirectoryTest, AFolderLongerThanMaxPathIsReadWithOneRetry)
-{
-    Classic.folder = L"\\\\?\\C:\\" + std::wstring(400, L'd') + L"\\";
-    EXPECT_EQ(platform::SecuredTemporaryDirectory(CallFunction{nullptr}, &ClassicCall), Classic.folder);
+    Classic = {L"\\\\?\\C:\\" + std::wstring(400, L'd') + L"\\"};
+    EXPECT_EQ(platform::ReadTemporaryDirectory(&ClassicCall), Classic.folder);
     EXPECT_EQ(Classic.calls, 2);
     Classic.fails = true;
     EXPECT_EQ(platform::ReadTemporaryDirectory(&ClassicCall), std::nullopt);
 }
-
-}  // namespace

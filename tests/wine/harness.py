@@ -38,8 +38,16 @@ MAKER = BUILD / "svcpack-make.exe"
 PROBES = BUILD / "tests" / "wine"
 # The wrapper the tests run: the stub made into a wrapper for the demo patch by the maker of
 # the same build, the way a release engineer makes one.
-DEMO_WRAPPERS = {arch: TOOLS / "wine" / f"svcpack-demo-{arch}.exe" for arch in BUILDS}
-WRAPPER = DEMO_WRAPPERS[ARCH]
+
+
+
+def demo_wrapper(arch=ARCH, base=BASE_PREFIX):
+    """Where the demo wrapper of `arch` made with base prefix `base` lies: beside that prefix,
+    so that the bench's or the demo's base never replaces the one the tests are running."""
+    return base.parent / f"{base.name}-svcpack-demo-{arch}.exe"
+
+
+WRAPPER = demo_wrapper()
 DEMO_PACKAGE = ROOT / "resources" / "demo.msp"
 DEMO_VERSION = "12.2.0.4"
 LAUNCHER = PROBES / "launcher.exe"
@@ -97,11 +105,11 @@ def make_base_prefix(path=BASE_PREFIX, wrappers_of=BUILDS):
     return path
 
 
-def make_demo_wrapper(prefix, arch=ARCH, wrapper=None):
-    """Makes the demo wrapper of `arch` (at `wrapper`, else where the tests run it) with that
+def make_demo_wrapper(prefix, arch=ARCH):
+    """Makes the demo wrapper of `arch` for the base prefix `prefix` (demo_wrapper) with that
     build's maker, which takes the version from the patch; returns what the maker printed."""
     build = BUILDS[arch]
-    made = prefix.wine([build / "svcpack-make.exe", windows_path(DEMO_PACKAGE), windows_path(wrapper or DEMO_WRAPPERS[arch]),
+    made = prefix.wine([build / "svcpack-make.exe", windows_path(DEMO_PACKAGE), windows_path(demo_wrapper(arch, prefix.path)),
                         "/stub", windows_path(build / "svcpack.exe")], loader=LOADERS[arch])
     prefix.stop()
     return made.stdout
@@ -329,8 +337,8 @@ class Prefix:
 REWRAP = TOOLS / "tests" / "wine" / "rewrap.exe"
 
 
-def rewrap(prefix, package, dest):
-    """A copy of the wrapper at `dest` that carries `package` instead of the demo patch, whatever
+def rewrap(prefix, package, dest, wrapper=WRAPPER):
+    """A copy of `wrapper` at `dest` that carries `package` instead of the demo patch, whatever
     it holds: the wrappers that the maker would refuse to make, for the wrapper's own defences."""
-    prefix.wine([REWRAP, windows_path(WRAPPER), windows_path(package), windows_path(dest)])
+    prefix.wine([REWRAP, windows_path(wrapper), windows_path(package), windows_path(dest)])
     return pathlib.Path(dest)
