@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <vector>
 
+#include "platform/file_identity_win.h"
 #include "platform/path_names_win.h"
 #include "platform/unique_handle_win.h"
 
@@ -14,22 +16,12 @@ namespace {
 // The longest path Windows hands out, terminator included.
 constexpr DWORD LongestPath = 32768;
 
-struct FileIdentity {
-    DWORD volume = 0;
-    DWORD indexHigh = 0;
-    DWORD indexLow = 0;
-    bool known = false;
-};
-
-FileIdentity IdentityOf(const std::wstring& path)
+std::optional<FileIdentity> IdentityOf(const std::wstring& path)
 {
     // No access is needed to ask who a file is, so a file that is open elsewhere still answers.
     const UniqueKernelHandle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!file || !GetFileInformationByHandle(file.get(), &info))
-        return {};
-    return {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow, true};
+    return file ? ::IdentityOf(file.get()) : std::nullopt;
 }
 
 }  // namespace
@@ -55,10 +47,8 @@ bool SameFile(const std::wstring& a, const std::wstring& b)
     if (CompareStringOrdinal(fullA.c_str(), static_cast<int>(fullA.size()), fullB.c_str(),
                              static_cast<int>(fullB.size()), TRUE) == CSTR_EQUAL)
         return true;
-    const FileIdentity first = IdentityOf(fullA);
-    const FileIdentity second = IdentityOf(fullB);
-    return first.known && second.known && first.volume == second.volume && first.indexHigh == second.indexHigh &&
-           first.indexLow == second.indexLow;
+    const std::optional<FileIdentity> first = IdentityOf(fullA);
+    return first && first == IdentityOf(fullB);
 }
 
 }  // namespace maker

@@ -4,6 +4,7 @@
 #include <span>
 
 #include "platform/decimal.h"
+#include "platform/file_identity_win.h"
 #include "platform/system_library_win.h"
 #include "platform/temporary_directory.h"
 #include "compound_file.h"
@@ -120,6 +121,7 @@ DWORD Extract(HMODULE module, std::wstring& packagePath, UniqueKernelHandle* hel
     if (const DWORD error = FindPackage(module, package))
         return error;
 
+    std::optional<FileIdentity> writtenFile;
     {
         const UniqueKernelHandle file = temporary ? CreateTemporaryFile(*directory, packagePath)
                                           : CreateNewFile(packagePath, CREATE_ALWAYS);
@@ -130,12 +132,22 @@ DWORD Extract(HMODULE module, std::wstring& packagePath, UniqueKernelHandle* hel
             return GetLastError();
         if (written != package.size())
             return ERROR_DISK_FULL;
+        writtenFile = IdentityOf(file.get());
+        if (!writtenFile)
+            return GetLastError();
     }
 
     UniqueKernelHandle checked(CreateFileW(packagePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!checked)
         return GetLastError();
+    // Between the two opens the name is free: what stands under it now may be another file
+    // with the same bytes, or a link that Wine, unlike Windows, follows although asked not to.
+    const std::optional<FileIdentity> checkedFile = IdentityOf(checked.get());
+    if (!checkedFile)
+        return GetLastError();
+    if (checkedFile != writtenFile)
+        return ERROR_INVALID_DATA;
     if (const DWORD error = CompareWithPackage(checked.get(), package))
         return error;
     if (held)

@@ -22,12 +22,13 @@ std::optional<std::wstring> TemporaryDirectory();
 // appears under the name first is ever written into (when no such file can be created,
 // `packagePath` stays empty).
 //
-// The written file is then closed, opened again read-only and compared with the resource
-// through a read-only mapping: a file that does not hold exactly the package, whatever
-// changed it after the write, is a failed extraction. With `held`, that read-only handle is
-// handed back open, and the file stays as checked until the caller closes it: the handle
-// shares reading only (FILE_SHARE_READ), so no one, the caller included, can open the file
-// to write, rename or delete it meanwhile.
+// The written file is then closed, opened again read-only by its name and compared with the
+// resource through a read-only mapping: a file that does not hold exactly the package, whatever
+// changed it after the write, is a failed extraction, and so is a file under the name that is
+// not the one written (another volume or file index), however alike its bytes. With `held`,
+// that read-only handle is handed back open, and the file stays as checked until the caller
+// closes it: the handle shares reading only (FILE_SHARE_READ), so no one, the caller
+// included, can open the file to write, rename or delete it meanwhile.
 //
 // Why the installer still gets in: it reads a patch file as a database opened read-only
 // (MsiOpenDatabase, MSIDBOPEN_READONLY: "no persistent changes"), and a compound file opened
@@ -38,12 +39,13 @@ std::optional<std::wstring> TemporaryDirectory();
 // Wine's installer opens it so (STGM_READ | STGM_SHARE_DENY_WRITE). An exclusive open would
 // fail beside ours, but it would equally keep two installers from reading one package at
 // once, as administrative installs from a shared folder do. The handle is opened on the name
-// itself (FILE_FLAG_OPEN_REPARSE_POINT): a link put in the package's place does not pass the
-// comparison, so what the name points to cannot be changed while it is held.
+// itself (FILE_FLAG_OPEN_REPARSE_POINT), and a link put in the package's place is not the file
+// written, so what the name points to cannot be changed while it is held.
 //
 // On failure the last-error value is the error of the step that failed (the temporary
-// folder refusing the file: 5; a full disk: 112; a resource that is no complete package or a
-// file that differs from it: 13), set after every handle of the extraction is closed.
+// folder refusing the file: 5; a full disk: 112; a resource that is no complete package, a
+// file that differs from it or another file in its place: 13), set after every handle of the
+// extraction is closed.
 bool ExtractPatchPackage(HMODULE module, std::wstring& packagePath, UniqueKernelHandle* held = nullptr);
 
 // The "IDR_MSPVERSION" resource of `module`; no value when it is missing (last error 1813 or 1814) or

@@ -1,9 +1,13 @@
 """'/e': the embedded package written byte for byte, and a script told when it was not."""
 import concurrent.futures
 import contextlib
+import os
 import subprocess
 import time
 
+import pytest
+
+import file_opens
 import harness
 from harness import WRAPPER, windows_path
 
@@ -123,6 +127,41 @@ def test_files_folders_and_links_under_the_temporary_names_are_left_alone(prefix
         else:
             assert path.is_symlink() and path.readlink() == target, path
     assert target.read_bytes() == b"target"
+
+
+def altered(package_bytes, decoy):
+    """Changes the last byte of the written package as the wrapper opens it to check it."""
+    def act(path, fd):
+        if os.fstat(fd).st_size == len(package_bytes):
+            os.pwrite(fd, bytes([package_bytes[-1] ^ 0xFF]), len(package_bytes) - 1)
+    return act
+
+
+def swapped_for_a_link(package_bytes, decoy):
+    """Moves the new file away as the wrapper creates it and puts a link to `decoy`, a copy of
+    the package, in its place."""
+    def act(path, fd):
+        if os.fstat(fd).st_size == 0 and not os.path.islink(path):
+            os.rename(path, path + "-moved")
+            os.symlink(decoy, path)
+    return act
+
+
+@pytest.mark.parametrize("change", [altered, swapped_for_a_link])
+def test_a_package_changed_between_the_write_and_the_check_is_never_handed_on(prefix, tmp_path, package_bytes,
+                                                                             change):
+    """What the wrapper holds and hands to the installer is the file it wrote, holding the
+    package: the check after the write catches changed bytes, and a link in the file's place,
+    which Wine follows where Windows would open the link itself, is not the file written."""
+    decoy = tmp_path / "decoy.msp"
+    decoy.write_bytes(package_bytes)
+    with file_opens.on_open(prefix.temp_dir, change(package_bytes, decoy)):
+        run = prefix.run(WRAPPER)
+    assert run.exit_code == 1603
+    [(text, caption, _)] = run.boxes
+    assert caption == "Installation Error" and text.endswith("Error Code: 13")
+    assert [c.name for c in run.calls] == ["MessageBoxW"]
+    assert decoy.read_bytes() == package_bytes
 
 
 def test_a_file_that_does_not_keep_what_was_written_is_a_failure(prefix):
