@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <string_view>
+#include <utility>
 
 #include "package/embedded_resources.h"
 #include "text/control_characters.h"
@@ -46,20 +48,20 @@ std::wstring TakeFileName(const std::wstring& word, Arguments& arguments)
     return {};
 }
 
-// Each option that takes a value, with where the value goes.
-std::optional<std::wstring>* OptionField(const std::wstring& name, Arguments& arguments)
+// Each option that takes a value, with the field its value goes to.
+using ValueField = std::optional<std::wstring> Arguments::*;
+constexpr std::pair<std::wstring_view, ValueField> ValueOptions[] = {
+    {L"version", &Arguments::version},
+    {L"stub", &Arguments::stub},
+    {L"company", &Arguments::company},
+    {L"copyright", &Arguments::copyright},
+    {L"icon", &Arguments::icon},
+};
+
+ValueField ValueOption(const std::wstring& name)
 {
-    if (name == L"version")
-        return &arguments.version;
-    if (name == L"stub")
-        return &arguments.stub;
-    if (name == L"company")
-        return &arguments.company;
-    if (name == L"copyright")
-        return &arguments.copyright;
-    if (name == L"icon")
-        return &arguments.icon;
-    return nullptr;
+    const auto option = std::ranges::find(ValueOptions, name, &std::pair<std::wstring_view, ValueField>::first);
+    return option != std::end(ValueOptions) ? option->second : nullptr;
 }
 
 std::wstring TakeWord(const std::vector<std::wstring>& words, std::size_t& i, Arguments& arguments)
@@ -67,19 +69,18 @@ std::wstring TakeWord(const std::vector<std::wstring>& words, std::size_t& i, Ar
     const std::wstring name = OptionWord(words[i]);
     if (name.empty())
         return TakeFileName(words[i], arguments);
-    std::optional<std::wstring>* field = OptionField(name, arguments);
+    const ValueField field = ValueOption(name);
     if (!field)
         return L"unknown option \"" + words[i] + L"\"";
     // A value that is itself one of the options means the real value was left out.
-    Arguments probe;
-    if (i + 1 == words.size() || words[i + 1].empty() || OptionField(OptionWord(words[i + 1]), probe))
+    if (i + 1 == words.size() || words[i + 1].empty() || ValueOption(OptionWord(words[i + 1])))
         return L"/" + name + L" needs a value";
     const std::wstring& value = words[++i];
     if (name == L"version" && !package::IsUsableVersion(value))
         return L"/version \"" + value + L"\" is no usable version";
     if ((name == L"company" || name == L"copyright") && HasControlCharacter(value))
         return L"/" + name + L" holds a control character (a line break, tab or other); give one line of text";
-    return TakeValue(L"/" + name, value, *field);
+    return TakeValue(L"/" + name, value, arguments.*field);
 }
 
 }  // namespace

@@ -4,7 +4,10 @@
 #include <msi.h>
 #include <msiquery.h>
 
+#include <algorithm>
 #include <optional>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/system_library_win.h"
@@ -57,18 +60,13 @@ constexpr const wchar_t* StandardMetadataQuery =
     L"SELECT `Property`, `Value` FROM `MsiPatchMetadata` WHERE `Company` IS NULL";
 
 // Where each standard property goes; others are not the wrapper's business.
-std::wstring* MetadataField(PatchMetadata& metadata, const std::wstring& property)
-{
-    if (property == L"DisplayName")
-        return &metadata.displayName;
-    if (property == L"ManufacturerName")
-        return &metadata.manufacturerName;
-    if (property == L"TargetProductName")
-        return &metadata.targetProductName;
-    if (property == L"Description")
-        return &metadata.description;
-    return nullptr;
-}
+using MetadataField = std::wstring PatchMetadata::*;
+constexpr std::pair<std::wstring_view, MetadataField> StandardProperties[] = {
+    {L"DisplayName", &PatchMetadata::displayName},
+    {L"ManufacturerName", &PatchMetadata::manufacturerName},
+    {L"TargetProductName", &PatchMetadata::targetProductName},
+    {L"Description", &PatchMetadata::description},
+};
 
 std::optional<std::wstring> PatchDatabase::RecordText(MSIHANDLE record, UINT field) const
 {
@@ -100,9 +98,10 @@ PatchMetadata PatchDatabase::Read(const std::wstring& path) const
         if (fetch_(view.get(), record.Put()) != ERROR_SUCCESS)
             return metadata;
         const std::optional<std::wstring> property = RecordText(record.get(), 1);
-        std::wstring* field = property ? MetadataField(metadata, *property) : nullptr;
-        if (field)
-            *field = RecordText(record.get(), 2).value_or(std::wstring());
+        const auto standard = std::ranges::find(StandardProperties, property.value_or(std::wstring()),
+                                                &std::pair<std::wstring_view, MetadataField>::first);
+        if (standard != std::end(StandardProperties))
+            metadata.*standard->second = RecordText(record.get(), 2).value_or(std::wstring());
     }
 }
 

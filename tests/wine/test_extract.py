@@ -141,7 +141,7 @@ def swapped_for_a_link(package_bytes, decoy):
     """Moves the new file away as the wrapper creates it and puts a link to `decoy`, a copy of
     the package, in its place."""
     def act(path, fd):
-        if os.fstat(fd).st_size == 0 and not os.path.islink(path):
+        if os.fstat(fd).st_size == 0:
             os.rename(path, path + "-moved")
             os.symlink(decoy, path)
     return act
