@@ -127,9 +127,11 @@ def build_product(out_dir, product_code, name, version, upgrade_code, language=1
 
 def install_product(prefix, msi_path):
     """Installs the product quietly and checks that the installer reports it installed."""
-    proc = prefix.wine(["msiexec", "/i", harness.windows_path(msi_path), "/qn"], check=False)
+    log = prefix.path / "drive_c" / f"install-{pathlib.Path(msi_path).stem[:40]}.log"
+    proc = prefix.tool(["msiexec", "/i", harness.windows_path(msi_path), "/qn", "/l*v", harness.windows_path(log)])
     if proc.returncode != 0:
-        raise AssertionError(f"installing {msi_path} failed ({proc.returncode}): {proc.stderr[-2000:]}")
+        said = log.read_text(errors="replace")[-3000:] if log.exists() else "(no log)"
+        raise AssertionError(f"installing {msi_path} failed ({proc.returncode}): {proc.stderr[-1000:]}\n{said}")
     product_code = _product_code(msi_path)
     state = query(prefix, "state", product_code)
     if state != "5":
@@ -143,12 +145,10 @@ def _product_code(msi_path):
 
 def query(prefix, *args):
     """What msiquery.exe prints for `args` (one line, read as UTF-8); QueryError on failure."""
-    proc = subprocess.run([harness.WINE, str(MSIQUERY), *map(str, args)], env=prefix.env,
-                          capture_output=True, timeout=120)
-    stderr = proc.stderr.decode("utf-8", errors="replace")
+    proc = prefix.tool([MSIQUERY, *args])
     if proc.returncode != 0:
-        raise QueryError([str(a) for a in args], proc.returncode, stderr)
-    return proc.stdout.decode("utf-8").removesuffix("\n")
+        raise QueryError([str(a) for a in args], proc.returncode, proc.stderr)
+    return proc.stdout.removesuffix("\n")
 
 
 def build_patch(out, patch_code, targets, new_version="12.2.0.4", obsoletes=(), targets_text=None,
@@ -167,9 +167,9 @@ def build_patch(out, patch_code, targets, new_version="12.2.0.4", obsoletes=(), 
     """
     out = pathlib.Path(out)
     out.parent.mkdir(parents=True, exist_ok=True)
-    proc = prefix.wine([PATCHBUILDER, *patchbuilder_args(
+    proc = prefix.tool([PATCHBUILDER, *patchbuilder_args(
         out, patch_code, targets, new_version, obsoletes, targets_text, revision_text,
-        omit_property, not_a_package, display_name, filler_bytes, metadata)], check=False)
+        omit_property, not_a_package, display_name, filler_bytes, metadata)])
     if proc.returncode != 0 or not out.is_file():
         raise AssertionError(f"patchbuilder failed ({proc.returncode}): {proc.stderr[-2000:]}")
     return out
