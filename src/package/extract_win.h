@@ -25,7 +25,7 @@ std::optional<std::wstring> TemporaryDirectory();
 // The written file is then closed, opened again read-only by its name and compared with the
 // resource through a read-only mapping: a file that does not hold exactly the package, whatever
 // changed it after the write, is a failed extraction, and so is a file under the name that is
-// not the one written (another volume or file index), however alike its bytes. With `held`,
+// not the one written (another volume or file identifier), however alike its bytes. With `held`,
 // that read-only handle is handed back open, and the file stays as checked until the caller
 // closes it: the handle shares reading only (FILE_SHARE_READ), so no one, the caller
 // included, can open the file to write, rename or delete it meanwhile.
