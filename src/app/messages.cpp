@@ -21,6 +21,16 @@ std::optional<Entry> Find(std::uint32_t messageId)
         return Entry{PatchDoesNotFit, {Value::Word, Value::ProductName}, ErrorCaption, StyleError};
     case AllPatched:
         return Entry{SuccessText, {Value::Word}, SuccessCaption, StyleInformation};
+    case AllRemoved:
+        return Entry{AllRemoved, {Value::Word}, RemovedCaption, StyleInformation};
+    case NothingToRemove:
+        return Entry{NothingToRemove, {Value::Word}, RemovalUnnecessaryCaption, StyleInformation};
+    case CannotBeRemoved:
+        return Entry{CannotBeRemoved, {Value::Word, Value::ProductName}, RemovalErrorCaption, StyleError};
+    case RemovalError:
+        return Entry{RemovalError, {Value::Word}, RemovalErrorCaption, StyleError};
+    case Usage:
+        return Entry{Usage, {}, UsageCaption, StyleInformation, true, 4096};
     default:
         return std::nullopt;
     }

@@ -1,6 +1,7 @@
 #include "reporter.h"
 
 #include "messages.h"
+#include "platform/decimal.h"
 #include "run_options.h"
 
 std::wstring CurrentProductName;
@@ -32,8 +33,9 @@ std::uint16_t SameFamilyLanguage(std::uint16_t language)
     return static_cast<std::uint16_t>(SubLanguageDefault << 10 | PrimaryLanguage(language));
 }
 
-Reporter::Reporter(Platform& platform)
+Reporter::Reporter(Platform& platform, runlog::RunLog& log)
     : platform_(platform),
+      log_(log),
       userInterfaceLanguage_(platform.UserInterfaceLanguage()),
       windowsVisible_(platform.WindowStationVisible()),
       language_(userInterfaceLanguage_)
@@ -62,22 +64,33 @@ std::wstring Reporter::LoadResourceString(std::uint32_t stringId, std::size_t ma
 
 void Reporter::ShowMessage(std::uint32_t messageId)
 {
-    // A box no one can see would wait for its click until the deployment engine gives up.
-    if (RunOptions.quiet || !windowsVisible_)
-        return;
-    // Read before any string is loaded: the loads may change it.
-    const auto errorCode = static_cast<std::int32_t>(platform_.LastError());
     const std::optional<message::Entry> entry = message::Find(messageId);
     if (!entry)
         return;
-
-    const std::size_t capacity = LoadResourceString(messageId, StringCapacity).size() + 1024;
-    const std::wstring text = LoadResourceString(entry->textId, StringCapacity);
+    const std::wstring name = L"Message " + Decimal(messageId);
+    // A box no one can see would wait for its click until the deployment engine gives up.
+    if (!windowsVisible_) {
+        log_.Info(name + L" not shown: no one can see a window on this window station");
+        return;
+    }
+    if (RunOptions.quiet && !entry->requested) {
+        log_.Info(name + L" not shown: a quiet option was given");
+        return;
+    }
+    // Read before any string is loaded: the loads may change it.
+    const auto errorCode = static_cast<std::int32_t>(platform_.LastError());
+    const std::size_t capacity = LoadResourceString(messageId, entry->textChars).size() + 1024;
+    const std::wstring text = LoadResourceString(entry->textId, entry->textChars);
     std::vector<std::wstring_view> values;
     for (message::Value value : entry->values)
         values.push_back(value == message::Value::Word ? message::Word
                                                        : std::wstring_view(CurrentProductName));
     const std::wstring filled = message::Fill(text, values, errorCode, capacity);
-    platform_.ShowMessageBox(filled, LoadResourceString(entry->captionId, StringCapacity),
-                             entry->style);
+    const std::wstring caption = LoadResourceString(entry->captionId, StringCapacity);
+    const std::wstring shown = name + L" shown: " + caption + L": " + filled;
+    if (entry->style == message::StyleError)
+        log_.Error(shown);
+    else
+        log_.Info(shown);
+    platform_.ShowMessageBox(filled, caption, entry->style);
 }

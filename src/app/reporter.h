@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "runlog/run_log.h"
 
 // The product the messages are about; empty until the driver names one.
 extern std::wstring CurrentProductName;
@@ -20,8 +21,9 @@ std::uint16_t SameFamilyLanguage(std::uint16_t language);
 
 class Reporter {
 public:
-    // Asks the platform once whether anyone can see a window (WindowStationVisible).
-    explicit Reporter(Platform& platform);
+    // Asks the platform once whether anyone can see a window (WindowStationVisible). Every
+    // message, shown or not, is entered in `log`.
+    Reporter(Platform& platform, runlog::RunLog& log);
 
     // False on a window station no one sees (a service's, SYSTEM's in session 0): then no box
     // is shown in any mode, as under "/q", and the installer's UI is kept to progress.
@@ -40,12 +42,13 @@ public:
     // lacks the id.
     std::wstring LoadResourceString(std::uint32_t stringId, std::size_t maxChars) const;
 
-    // Shows message `messageId` and waits for it to be closed; does nothing under "/q" or
-    // where no one can see it.
+    // Shows message `messageId` and waits for it to be closed; shows nothing under the quiet
+    // options (but the usage, which was asked for) or where no one can see it.
     void ShowMessage(std::uint32_t messageId);
 
 private:
     Platform& platform_;
+    runlog::RunLog& log_;
     const std::uint16_t userInterfaceLanguage_;
     const bool windowsVisible_;
     std::uint16_t language_;

@@ -27,19 +27,29 @@ std::wstring LocaleValue(const std::wstring& localeId)
     return plain ? localeId : Quoted(localeId);
 }
 
+std::wstring SharedProperties(const std::wstring& localeId, bool suppressRestart)
+{
+    std::wstring line;
+    if (localeId.size() >= 2)
+        line += L"LOCALEID=" + LocaleValue(localeId) + L" ";
+    line += L"REBOOTPROMPT=SUPPRESS";
+    if (suppressRestart)
+        line += L" REBOOT=ReallySuppress";
+    return line;
+}
+
 }  // namespace
 
 std::wstring BuildCommandLine(const std::wstring& packagePath, const std::wstring& localeId,
                               const std::wstring& filesInUseText, bool suppressRestart)
 {
-    std::wstring line = L"PATCH=" + Quoted(packagePath);
-    if (localeId.size() >= 2)
-        line += L" LOCALEID=" + LocaleValue(localeId);
-    line += L" REBOOTPROMPT=SUPPRESS";
-    if (suppressRestart)
-        line += L" REBOOT=ReallySuppress";
-    line += L" FILESINUSETEXT=" + Quoted(filesInUseText);
-    return line;
+    return L"PATCH=" + Quoted(packagePath) + L" " + SharedProperties(localeId, suppressRestart) +
+           L" FILESINUSETEXT=" + Quoted(filesInUseText);
+}
+
+std::wstring BuildRemovalProperties(const std::wstring& localeId, bool suppressRestart)
+{
+    return SharedProperties(localeId, suppressRestart);
 }
 
 }  // namespace apply

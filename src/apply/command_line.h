@@ -15,4 +15,8 @@ namespace apply {
 std::wstring BuildCommandLine(const std::wstring& packagePath, const std::wstring& localeId,
                               const std::wstring& filesInUseText, bool suppressRestart);
 
+// The same properties for taking the patch back, without the package and the files-in-use
+// text: [LOCALEID=<id> ]REBOOTPROMPT=SUPPRESS[ REBOOT=ReallySuppress].
+std::wstring BuildRemovalProperties(const std::wstring& localeId, bool suppressRestart);
+
 }  // namespace apply

@@ -1,8 +1,6 @@
 #include "driver.h"
 
-#include <cwchar>
 #include <memory>
-#include <set>
 #include <vector>
 
 #include "app/messages.h"
@@ -11,9 +9,11 @@
 #include "installer/scoped_log.h"
 #include "installer/scoped_ui_level.h"
 #include "log_name.h"
-#include "package/summary.h"
+#include "package_facts.h"
+#include "product_entries.h"
 #include "product_queries.h"
 #include "product_record.h"
+#include "targets.h"
 
 std::wstring UpToDateVersion;
 
@@ -21,103 +21,59 @@ namespace apply {
 
 namespace {
 
-// The language attribute read as the C runtime reads a number: leading blanks and a sign
-// allowed, reading stops at the first non-digit, no digits give 0.
-std::uint32_t LocaleFromLanguage(const std::wstring& language)
-{
-    return static_cast<std::uint32_t>(std::wcstol(language.c_str(), nullptr, 10));
-}
-
-// The revision-number text holds the patch's own code followed by the codes it obsoletes;
-// the registration query wants the patch's own code alone.
-std::wstring PatchOwnCode(const std::wstring& revisionNumber)
-{
-    const std::size_t end = revisionNumber.find(L'}');
-    if (revisionNumber.empty() || revisionNumber[0] != L'{' || end == std::wstring::npos)
-        return revisionNumber;
-    return revisionNumber.substr(0, end + 1);
-}
-
-bool IsSuccessOrRestart(std::uint32_t result)
-{
-    return result == msi::Success || result == msi::RebootRequired || result == msi::RebootInitiated;
-}
-
-// A restart the installer started outranks one that is still needed.
-std::uint32_t MoreUrgentRestart(std::uint32_t current, std::uint32_t result)
-{
-    if (current == msi::RebootInitiated || result == msi::Success)
-        return current;
-    return result;
-}
-
 class Driver {
 public:
-    Driver(Platform& platform, msi::Installer& installer, Reporter& reporter)
-        : platform_(platform), installer_(installer), reporter_(reporter), queries_{installer}
-    {
-    }
+    explicit Driver(const RunContext& run) : run_(run), queries_{run.installer} {}
 
     DriverResult Run()
     {
         // A wrapper whose version is missing or damaged cannot tell a patched product from
         // another: it fails as a wrapper without its package does.
-        std::optional<std::wstring> version = platform_.EmbeddedUpToDateVersion();
+        std::optional<std::wstring> version = run_.platform.EmbeddedUpToDateVersion();
         // Held from here on, the package cannot change between the checks and the
         // installer's reads; a package that could not be written whole is never read.
-        std::unique_ptr<HeldFile> held = version ? platform_.ExtractAndHoldPatchPackage(packagePath_) : nullptr;
+        std::unique_ptr<HeldFile> held = version ? run_.platform.ExtractAndHoldPatchPackage(packagePath_) : nullptr;
         if (!held) {
-            reporter_.ShowMessage(message::InstallationError);
+            run_.log.Error(version ? L"The patch package could not be extracted"
+                                   : L"The wrapper carries no up-to-date version");
+            run_.reporter.ShowMessage(message::InstallationError);
             return {false, msi::InstallFailure};
         }
         UpToDateVersion = std::move(*version);
         const DriverResult result = ReadAndApply();
         held.reset();  // a held file cannot be deleted, not even by its holder
-        platform_.RemoveFile(packagePath_);
+        run_.platform.RemoveFile(packagePath_);
         return result;
     }
 
 private:
     DriverResult ReadAndApply()
     {
-        package::PackageReader reader{platform_, installer_};
-        std::wstring patchCode;
-        std::wstring targets;
-        if (!reader.ReadPatchCode(packagePath_, patchCode) ||
-            !reader.ReadTargetProductCodes(packagePath_, targets)) {
-            platform_.SetLastErrorValue(reader.failure);
-            reporter_.ShowMessage(message::InstallationError);
+        const std::optional<PackageFacts> facts = ReadPackageFacts(run_, packagePath_);
+        if (!facts) {
+            run_.reporter.ShowMessage(message::InstallationError);
             return {false, msi::InstallFailure};
         }
-        TakeInventory(PatchOwnCode(patchCode), targets);
+        run_.log.Info(L"Up-to-date version: " + UpToDateVersion);
+        TakeInventory(facts->patchCode, facts->targets);
         return ApplyToProducts();
     }
 
     void SelectProduct(const ProductRecord& record)
     {
         CurrentProductName = record.productName;
-        reporter_.SelectLanguage(LocaleFromLanguage(record.language));
+        run_.reporter.SelectLanguage(LocaleFromLanguage(record.language));
     }
 
-    void TakeInventory(const std::wstring& patchCode, std::wstring targets)
+    void TakeInventory(const std::wstring& patchCode, const std::vector<std::wstring>& targets)
     {
-        if (targets.size() > 1 && targets.back() != L';')
-            targets.push_back(L';');
-        std::set<std::wstring> examined;
-        for (std::size_t end = targets.find(L';'); end != std::wstring::npos && end > 0;
-             end = targets.find(L';')) {
-            ProductRecord record;
-            record.productCode = targets.substr(0, end);
-            targets.erase(0, end + 1);
-            // A product the list names twice is looked at, and patched, once.
-            if (!examined.insert(record.productCode).second ||
-                !queries_.IsProductInstalled(record.productCode))
+        for (const std::wstring& code : targets) {
+            if (!queries_.IsProductInstalled(code)) {
+                run_.log.Info(code + L": not installed");
                 continue;
+            }
             ++installedCount_;
-            record.version = queries_.QueryProductVersion(record.productCode);
-            queries_.QueryProductIdentity(record.productCode, record.productName, record.language,
-                                          record.localeId);
-            record.context = queries_.QueryProductContext(record.productCode);
+            ProductRecord record = ReadInstalledProduct(queries_, code);
             SelectProduct(record);
             if (NeedsPatch(record, patchCode))
                 ApplicableProducts.push_back(record);
@@ -128,18 +84,28 @@ private:
     // user alone is unknown per machine.
     bool NeedsPatch(const ProductRecord& record, const std::wstring& patchCode)
     {
+        const std::wstring product = DescribedProduct(record);
         int order = -1;
         std::uint32_t status = 0;
-        if (installer_.DeterminePatchSequence(record.productCode, record.context, packagePath_, order, status) !=
-                msi::Success ||
-            status != 0) {
-            reporter_.ShowMessage(message::PatchDoesNotFit);
+        const std::uint32_t result =
+            run_.installer.DeterminePatchSequence(record.productCode, record.context, packagePath_, order, status);
+        if (result != msi::Success || status != 0) {
+            run_.log.Warning(product + L": the patch does not fit it (the installer answered " +
+                             InstallerAnswer(result) + L", status " + InstallerAnswer(status) + L")");
+            run_.reporter.ShowMessage(message::PatchDoesNotFit);
             return false;
         }
-        if (order == -1 || installer_.GetPatchState(patchCode, record.productCode, record.context) == msi::Success) {
+        if (order == -1) {
             anyUpToDate_ = true;
+            run_.log.Info(product + L": the installer has no use for the patch here");
             return false;
         }
+        if (queries_.IsPatchRegistered(patchCode, record.productCode, record.context)) {
+            anyUpToDate_ = true;
+            run_.log.Info(product + L": the patch is already registered");
+            return false;
+        }
+        run_.log.Info(product + L": needs the patch");
         return true;
     }
 
@@ -149,7 +115,8 @@ private:
         for (ProductRecord& record : ApplicableProducts) {
             SelectProduct(record);
             if (record.version == UpToDateVersion) {
-                reporter_.ShowMessage(message::AlreadyUpToDate);
+                run_.log.Info(DescribedProduct(record) + L": already at the up-to-date version");
+                run_.reporter.ShowMessage(message::AlreadyUpToDate);
                 // Products configured before this one may still owe a restart.
                 return {false, restart};
             }
@@ -160,34 +127,40 @@ private:
             // The machine is already restarting: REBOOTPROMPT=SUPPRESS takes away the question,
             // not the restart. A product configured now would be cut off halfway; the ones
             // left are patched by the next run.
-            if (result == msi::RebootInitiated)
+            if (result == msi::RebootInitiated) {
+                run_.log.Warning(L"The installer is restarting the computer: the products left are patched by the "
+                                 L"next run");
                 break;
+            }
         }
         return ReportOutcome(restart);
     }
 
     std::uint32_t Configure(ProductRecord& record)
     {
-        const std::wstring filesInUse = reporter_.LoadResourceString(message::FilesInUseText, StringCapacity);
+        const std::wstring filesInUse = run_.reporter.LoadResourceString(message::FilesInUseText, StringCapacity);
         record.commandLine = BuildCommandLine(packagePath_, record.localeId, filesInUse, RunOptions.noRestart);
-        const std::optional<std::wstring> directory = platform_.TemporaryDirectory();
         const std::optional<std::wstring> log =
-            directory ? LogFilePath(*directory, record.productName) : std::nullopt;
-        const msi::ScopedLog logging(installer_, log.value_or(L""));
-        // Where no one can see a window, the installer's UI is kept to its progress window, so
-        // that no modal error box of its own waits there for a click.
-        const msi::ScopedUiLevel uiLevel(installer_, reporter_.WindowsVisible() ? msi::UiLevelBasicNoCancel
-                                                                                : msi::UiLevelProgressOnly);
-        return installer_.ConfigureProductEx(record.productCode, 0, 5, record.commandLine);
+            run_.logFolder ? LogFilePath(*run_.logFolder, record.productName) : std::nullopt;
+        std::uint32_t result = 0;
+        {
+            const msi::ScopedLog logging(run_.installer, log.value_or(L""));
+            const msi::ScopedUiLevel uiLevel(
+                run_.installer, InstallerUiLevel(RunOptions.installerUi, run_.reporter.WindowsVisible()));
+            result = run_.installer.ConfigureProductEx(record.productCode, 0, 5, record.commandLine);
+        }
+        LogInstallerCall(run_.log, DescribedProduct(record) + L": configured with " + record.commandLine, result,
+                         log);
+        return result;
     }
 
     DriverResult ReportFailure(std::uint32_t result)
     {
         if (result == msi::PackageRejected) {
-            reporter_.ShowMessage(message::ProgramsRunning);
+            run_.reporter.ShowMessage(message::ProgramsRunning);
         } else {
-            platform_.SetLastErrorValue(result);
-            reporter_.ShowMessage(message::InstallationError);
+            run_.platform.SetLastErrorValue(result);
+            run_.reporter.ShowMessage(message::InstallationError);
         }
         return {false, result};
     }
@@ -195,24 +168,23 @@ private:
     DriverResult ReportOutcome(std::uint32_t restart)
     {
         if (!ApplicableProducts.empty()) {
-            reporter_.ShowMessage(message::AllPatched);
+            run_.reporter.ShowMessage(message::AllPatched);
             return {true, restart};
         }
         if (installedCount_ == 0) {
-            reporter_.ShowMessage(message::NoTargetInstalled);
+            run_.log.Warning(L"No target product is installed");
+            run_.reporter.ShowMessage(message::NoTargetInstalled);
             return {false, msi::PatchTargetNotFound};
         }
         // Every installed target failed the sequence check and was told so (308): saying
         // now that it is up to date would contradict that.
         if (!anyUpToDate_)
             return {false, msi::PatchTargetNotFound};
-        reporter_.ShowMessage(message::NothingToPatch);
+        run_.reporter.ShowMessage(message::NothingToPatch);
         return {true, msi::Success};
     }
 
-    Platform& platform_;
-    msi::Installer& installer_;
-    Reporter& reporter_;
+    const RunContext& run_;
     const ProductQueries queries_;
     std::wstring packagePath_;
     int installedCount_ = 0;
@@ -221,9 +193,9 @@ private:
 
 }  // namespace
 
-DriverResult ApplyPatchToProducts(Platform& platform, msi::Installer& installer, Reporter& reporter)
+DriverResult ApplyPatchToProducts(const RunContext& run)
 {
-    return Driver(platform, installer, reporter).Run();
+    return Driver(run).Run();
 }
 
 }  // namespace apply

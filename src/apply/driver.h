@@ -3,9 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/platform.h"
-#include "app/reporter.h"
-#include "installer/installer.h"
+#include "run_context.h"
 
 // The version that means a product already has this patch: read from the wrapper's own
 // resources when the install mode starts, fixed from then on.
@@ -18,6 +16,6 @@ struct DriverResult {
     std::uint32_t exitCode;  // what the process tells the script that ran it
 };
 
-DriverResult ApplyPatchToProducts(Platform& platform, msi::Installer& installer, Reporter& reporter);
+DriverResult ApplyPatchToProducts(const RunContext& run);
 
 }  // namespace apply

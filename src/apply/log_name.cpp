@@ -44,11 +44,11 @@ void ShortenTo(std::wstring& name, std::size_t room)
 
 }  // namespace
 
-std::optional<std::wstring> LogFilePath(const std::wstring& temporaryDirectory,
-                                        const std::wstring& productName)
+std::optional<std::wstring> LogFilePath(const std::wstring& folder, const std::wstring& productName,
+                                        std::wstring_view suffix)
 {
-    const std::size_t fixed = temporaryDirectory.size() + Extension.size();
-    if (temporaryDirectory.empty() || fixed > MaxPathChars)
+    const std::size_t fixed = folder.size() + suffix.size() + Extension.size();
+    if (folder.empty() || fixed > MaxPathChars)
         return std::nullopt;
 
     const std::size_t room = MaxPathChars - fixed;
@@ -60,7 +60,7 @@ std::optional<std::wstring> LogFilePath(const std::wstring& temporaryDirectory,
         name.insert(0, 1, L'_');
         ShortenTo(name, room);
     }
-    return temporaryDirectory + name + std::wstring(Extension);
+    return folder + name + std::wstring(suffix) + std::wstring(Extension);
 }
 
 }  // namespace apply

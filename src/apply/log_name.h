@@ -7,10 +7,14 @@ namespace apply {
 
 constexpr std::size_t MaxPathChars = 259;
 
-// "<temporary directory><product name>.log", with every character that a file name cannot
-// hold replaced and the name shortened so that the path keeps within 259 characters. No
-// value when even an empty name would not fit.
-std::optional<std::wstring> LogFilePath(const std::wstring& temporaryDirectory,
-                                        const std::wstring& productName);
+// "<folder><product name><suffix>.log", with every character that a file name cannot hold
+// replaced and the name shortened so that the path keeps within 259 characters; the suffix
+// is never cut, so that a removal's log ("<name>.uninstall.log") never replaces the
+// product's install log. No value when even an empty name would not fit.
+std::optional<std::wstring> LogFilePath(const std::wstring& folder, const std::wstring& productName,
+                                        std::wstring_view suffix = {});
+
+// What a removal's log adds to the name.
+inline constexpr std::wstring_view RemovalLogSuffix = L".uninstall";
 
 }  // namespace apply

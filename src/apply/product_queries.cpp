@@ -25,6 +25,9 @@ private:
     std::vector<wchar_t> buffer_ = std::vector<wchar_t>(ProductValueChars);
 };
 
+// "State", "Uninstallable": one digit and a terminator, with room to spare.
+constexpr std::uint32_t FlagChars = 16;
+
 }  // namespace
 
 bool ProductQueries::IsProductInstalled(const std::wstring& productCode) const
@@ -65,15 +68,32 @@ void ProductQueries::QueryProductIdentity(const std::wstring& productCode, std::
 
 std::uint32_t ProductQueries::QueryProductContext(const std::wstring& productCode) const
 {
-    // INSTALLPROPERTY_PRODUCTSTATE: "5" installed, "1" advertised; one digit and a terminator.
-    constexpr std::uint32_t StateChars = 16;
+    // INSTALLPROPERTY_PRODUCTSTATE: "5" installed, "1" advertised.
     for (const std::uint32_t context : {msi::ContextMachine, msi::ContextUserUnmanaged, msi::ContextUserManaged}) {
-        wchar_t state[StateChars] = {};
-        std::uint32_t length = StateChars;
+        wchar_t state[FlagChars] = {};
+        std::uint32_t length = FlagChars;
         if (installer.GetProductInfoEx(productCode, context, L"State", state, length) == msi::Success)
             return context;
     }
     return msi::ContextMachine;
+}
+
+bool ProductQueries::IsPatchRegistered(const std::wstring& patchCode, const std::wstring& productCode,
+                                       std::uint32_t context) const
+{
+    wchar_t state[FlagChars] = {};
+    std::uint32_t length = FlagChars;
+    return installer.GetPatchInfoEx(patchCode, productCode, context, L"State", state, length) == msi::Success;
+}
+
+bool ProductQueries::IsPatchRemovable(const std::wstring& patchCode, const std::wstring& productCode,
+                                      std::uint32_t context) const
+{
+    wchar_t removable[FlagChars] = {};
+    std::uint32_t length = FlagChars;
+    return installer.GetPatchInfoEx(patchCode, productCode, context, L"Uninstallable", removable, length) ==
+               msi::Success &&
+           std::wstring_view(removable) == L"1";
 }
 
 }  // namespace apply

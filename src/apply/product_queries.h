@@ -21,6 +21,12 @@ struct ProductQueries {
     // else the current user's unmanaged or managed one, whichever knows the product (its
     // "State" reads); per machine when none does.
     std::uint32_t QueryProductContext(const std::wstring& productCode) const;
+    // Whether the patch (its own code) is registered for the product in `context` ("State"
+    // reads), and whether that registration may be taken back ("Uninstallable" is "1").
+    bool IsPatchRegistered(const std::wstring& patchCode, const std::wstring& productCode,
+                           std::uint32_t context) const;
+    bool IsPatchRemovable(const std::wstring& patchCode, const std::wstring& productCode,
+                          std::uint32_t context) const;
 };
 
 }  // namespace apply

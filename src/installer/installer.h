@@ -17,6 +17,8 @@ constexpr std::uint32_t PatchTargetNotFound = 1642;
 constexpr std::uint32_t PackageRejected = 1625;
 constexpr std::uint32_t RebootInitiated = 1641;
 constexpr std::uint32_t RebootRequired = 3010;
+constexpr std::uint32_t PatchRemovalUnsupported = 1646;
+constexpr std::uint32_t UnknownPatch = 1647;
 
 constexpr int StateAdvertised = 1;
 constexpr int StateInstalled = 5;
@@ -62,14 +64,19 @@ public:
     virtual std::uint32_t DeterminePatchSequence(const std::wstring& productCode, std::uint32_t context,
                                                  const std::wstring& patchPath, int& order,
                                                  std::uint32_t& status) = 0;
-    // MsiGetPatchInfoExW(patchCode, productCode, no user, context, "State", no buffer)
-    virtual std::uint32_t GetPatchState(const std::wstring& patchCode, const std::wstring& productCode,
-                                        std::uint32_t context) = 0;
+    // MsiGetPatchInfoExW(patchCode, productCode, no user, context, property, buffer, length)
+    virtual std::uint32_t GetPatchInfoEx(const std::wstring& patchCode, const std::wstring& productCode,
+                                         std::uint32_t context, const wchar_t* property, wchar_t* buffer,
+                                         std::uint32_t& length) = 0;
     // MsiEnableLogW; an empty path passes no file
     virtual std::uint32_t EnableLog(std::uint32_t mode, const std::wstring& path,
                                     std::uint32_t attributes) = 0;
     virtual std::uint32_t ConfigureProductEx(const std::wstring& productCode, int installLevel,
                                              int installState, const std::wstring& commandLine) = 0;
+    // MsiRemovePatchesW(patchCode, productCode, INSTALLTYPE_SINGLE_INSTANCE, properties): the
+    // installer takes the patch by its code, never by a file
+    virtual std::uint32_t RemovePatches(const std::wstring& patchCode, const std::wstring& productCode,
+                                        const std::wstring& properties) = 0;
 };
 
 }  // namespace msi

@@ -31,7 +31,8 @@ MsiLibrary::MsiLibrary()
       determinePatchSequence_(library_.Bind<decltype(determinePatchSequence_)>("MsiDeterminePatchSequenceW")),
       getPatchInfoEx_(library_.Bind<decltype(getPatchInfoEx_)>("MsiGetPatchInfoExW")),
       enableLog_(library_.Bind<decltype(enableLog_)>("MsiEnableLogW")),
-      configureProductEx_(library_.Bind<decltype(configureProductEx_)>("MsiConfigureProductExW"))
+      configureProductEx_(library_.Bind<decltype(configureProductEx_)>("MsiConfigureProductExW")),
+      removePatches_(library_.Bind<decltype(removePatches_)>("MsiRemovePatchesW"))
 {
 }
 
@@ -119,12 +120,16 @@ std::uint32_t MsiLibrary::DeterminePatchSequence(const std::wstring& productCode
     return result;
 }
 
-std::uint32_t MsiLibrary::GetPatchState(const std::wstring& patchCode, const std::wstring& productCode,
-                                        std::uint32_t context)
+std::uint32_t MsiLibrary::GetPatchInfoEx(const std::wstring& patchCode, const std::wstring& productCode,
+                                         std::uint32_t context, const wchar_t* property, wchar_t* buffer,
+                                         std::uint32_t& length)
 {
-    DWORD chars = 0;
-    return Call(getPatchInfoEx_, ServiceFailure, patchCode.c_str(), productCode.c_str(), static_cast<LPCWSTR>(nullptr),
-                MSIINSTALLCONTEXT(context), INSTALLPROPERTY_PATCHSTATE, static_cast<LPWSTR>(nullptr), &chars);
+    DWORD chars = length;
+    const std::uint32_t result = Call(getPatchInfoEx_, ServiceFailure, patchCode.c_str(), productCode.c_str(),
+                                      static_cast<LPCWSTR>(nullptr), MSIINSTALLCONTEXT(context), property, buffer,
+                                      &chars);
+    length = chars;
+    return result;
 }
 
 std::uint32_t MsiLibrary::EnableLog(std::uint32_t mode, const std::wstring& path, std::uint32_t attributes)
@@ -137,6 +142,13 @@ std::uint32_t MsiLibrary::ConfigureProductEx(const std::wstring& productCode, in
 {
     return Call(configureProductEx_, ServiceFailure, productCode.c_str(), installLevel, INSTALLSTATE(installState),
                 commandLine.c_str());
+}
+
+std::uint32_t MsiLibrary::RemovePatches(const std::wstring& patchCode, const std::wstring& productCode,
+                                        const std::wstring& properties)
+{
+    return Call(removePatches_, ServiceFailure, patchCode.c_str(), productCode.c_str(), INSTALLTYPE_SINGLE_INSTANCE,
+                properties.c_str());
 }
 
 }  // namespace msi

@@ -33,12 +33,15 @@ public:
     std::uint32_t DeterminePatchSequence(const std::wstring& productCode, std::uint32_t context,
                                          const std::wstring& patchPath, int& order,
                                          std::uint32_t& status) override;
-    std::uint32_t GetPatchState(const std::wstring& patchCode, const std::wstring& productCode,
-                                std::uint32_t context) override;
+    std::uint32_t GetPatchInfoEx(const std::wstring& patchCode, const std::wstring& productCode,
+                                 std::uint32_t context, const wchar_t* property, wchar_t* buffer,
+                                 std::uint32_t& length) override;
     std::uint32_t EnableLog(std::uint32_t mode, const std::wstring& path,
                             std::uint32_t attributes) override;
     std::uint32_t ConfigureProductEx(const std::wstring& productCode, int installLevel,
                                      int installState, const std::wstring& commandLine) override;
+    std::uint32_t RemovePatches(const std::wstring& patchCode, const std::wstring& productCode,
+                                const std::wstring& properties) override;
 
 private:
     SystemLibrary library_;
@@ -55,6 +58,7 @@ private:
     decltype(&::MsiGetPatchInfoExW) getPatchInfoEx_;
     decltype(&::MsiEnableLogW) enableLog_;
     decltype(&::MsiConfigureProductExW) configureProductEx_;
+    decltype(&::MsiRemovePatchesW) removePatches_;
 };
 
 }  // namespace msi

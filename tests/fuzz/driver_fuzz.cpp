@@ -15,6 +15,7 @@
 #include "fuzz_input.h"
 #include "require.h"
 #include "scripted_installer.h"
+#include "recorded_log.h"
 #include "scripted_platform.h"
 
 namespace {
@@ -202,8 +203,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Scenario scenario;
     ReadScenario(input, scenario);
 
-    Reporter reporter(scenario.platform);
-    const apply::DriverResult result = apply::ApplyPatchToProducts(scenario.platform, scenario.installer, reporter);
+    RecordedLog log;
+    Reporter reporter(scenario.platform, log);
+    const apply::DriverResult result = apply::ApplyPatchToProducts(
+        {scenario.platform, scenario.installer, reporter, log, scenario.platform.temporaryDirectory});
 
     RequireListedOnce(scenario.installer.configured, ListedProducts(scenario.targetEntries));
     RequireConfigureCalls(scenario);

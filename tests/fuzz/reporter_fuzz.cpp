@@ -6,6 +6,7 @@
 #include "app/run_options.h"
 #include "fuzz_input.h"
 #include "require.h"
+#include "recorded_log.h"
 #include "scripted_platform.h"
 
 namespace {
@@ -73,7 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const StringTable table = platform.stringTable;
 
-    Reporter reporter(platform);
+    RecordedLog log;
+    Reporter reporter(platform, log);
     if (flags & SelectsLanguage)
         reporter.SelectLanguage(locale);
     // A locale whose primary language is neutral names no language: the interface one holds.

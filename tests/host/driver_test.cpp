@@ -4,6 +4,7 @@
 #include "apply/product_record.h"
 #include "app/run_options.h"
 #include "scripted_installer.h"
+#include "recorded_log.h"
 #include "scripted_platform.h"
 
 namespace {
@@ -40,8 +41,8 @@ protected:
 
     apply::DriverResult Run()
     {
-        Reporter reporter(platform);
-        return apply::ApplyPatchToProducts(platform, installer, reporter);
+        Reporter reporter(platform, log);
+        return apply::ApplyPatchToProducts({platform, installer, reporter, log, platform.temporaryDirectory});
     }
 
     std::vector<std::wstring> Captions() const
@@ -56,6 +57,7 @@ protected:
 
     ScriptedPlatform platform;
     ScriptedInstaller installer;
+    RecordedLog log;
     const std::wstring package = platform.extractedName;
 };
 
@@ -192,7 +194,7 @@ TEST_F(DriverTest, OrderMinusOneIsDroppedSilently)
     Product(First, L"Ledger").order = -1;
     EXPECT_EQ(Run().exitCode, 0u);
     EXPECT_EQ(Captions(), std::vector<std::wstring>{L"Installation Unnecessary"});
-    EXPECT_EQ(std::count(installer.calls.begin(), installer.calls.end(), L"GetPatchState"), 0);
+    EXPECT_EQ(std::count(installer.calls.begin(), installer.calls.end(), L"GetPatchInfoEx State"), 0);
 }
 
 TEST_F(DriverTest, APatchThatFitsNoInstalledProductReports308AndExits1642)

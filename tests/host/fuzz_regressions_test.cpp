@@ -6,6 +6,7 @@
 #include "apply/product_record.h"
 #include "app/run_options.h"
 #include "scripted_installer.h"
+#include "recorded_log.h"
 #include "scripted_platform.h"
 
 namespace {
@@ -28,9 +29,10 @@ TEST(FuzzRegressions, AProductListedTwiceIsConfiguredOnce)
         {msi::SummaryPatchCode, L"{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C1B01}"}};
     installer.products[Ledger].info = {{L"ProductName", L"Ledger"}, {L"Language", L"1033"}};
     installer.products[Payroll].info = {{L"ProductName", L"Payroll"}, {L"Language", L"1033"}};
-    Reporter reporter(platform);
+    RecordedLog log;
+    Reporter reporter(platform, log);
 
-    apply::ApplyPatchToProducts(platform, installer, reporter);
+    apply::ApplyPatchToProducts({platform, installer, reporter, log, platform.temporaryDirectory});
 
     EXPECT_EQ(installer.configured, (std::vector<std::wstring>{Ledger, Payroll}));
     ApplicableProducts.clear();

@@ -2,6 +2,7 @@
 
 #include "app/reporter.h"
 #include "app/run_options.h"
+#include "recorded_log.h"
 #include "scripted_platform.h"
 
 namespace {
@@ -22,7 +23,8 @@ protected:
     }
 
     ScriptedPlatform platform;
-    Reporter reporter{platform};
+    RecordedLog log;
+    Reporter reporter{platform, log};
 };
 
 TEST_F(ReporterTest, QuietShowsNothingAndReadsNothing)
@@ -40,7 +42,7 @@ TEST_F(ReporterTest, OnAStationNoOneSeesNothingIsShownOrRead)
     ScriptedPlatform service;
     LoadEnglishAndGerman(service);
     service.windowStationVisible = false;
-    Reporter unseen(service);
+    Reporter unseen(service, log);
     EXPECT_FALSE(unseen.WindowsVisible());
     for (std::uint32_t id : {300u, 302u, 303u, 306u, 307u, 308u, 316u})
         unseen.ShowMessage(id);
@@ -145,7 +147,7 @@ TEST_F(ReporterTest, BeforeAnyProductTheUserInterfaceLanguageHolds)
     ScriptedPlatform german;
     LoadEnglishAndGerman(german);
     german.uiLanguage = 1031;
-    Reporter reporter(german);
+    Reporter reporter(german, log);
     EXPECT_EQ(reporter.LoadResourceString(311, 512), L"Installationsfehler");
     EXPECT_TRUE(german.threadLocales.empty());
 }
@@ -164,7 +166,8 @@ TEST_P(LanguageFamilyTest, TheExactVersionElseTheFamilysElseEnglish)
     RunOptions = {};
     ScriptedPlatform platform;
     LoadEveryTableLanguage(platform);
-    Reporter reporter(platform);
+    RecordedLog log;
+    Reporter reporter(platform, log);
     reporter.SelectLanguage(GetParam().locale);
     EXPECT_EQ(reporter.LoadResourceString(311, 512), L"Error " + std::to_wstring(GetParam().version));
     EXPECT_EQ(platform.threadLocales, std::vector<std::uint32_t>{GetParam().locale});
@@ -203,7 +206,7 @@ TEST_F(ReporterTest, ALanguageOfNoNumberBringsBackTheUserInterfaceLanguage)
     LoadEnglishAndGerman(spanish);
     LoadEveryTableLanguage(spanish);
     spanish.uiLanguage = 3082;  // chosen by the same rule: Spanish
-    Reporter reporter(spanish);
+    Reporter reporter(spanish, log);
     EXPECT_EQ(reporter.LoadResourceString(311, 512), L"Error 1034");
     for (std::uint32_t none : {0u, 0x400u, 0x800u, 0x10000u}) {  // no language, user or system default
         reporter.SelectLanguage(1031);

@@ -37,12 +37,14 @@ TEST(ScanArguments, NoRestartInAnyCaseKeepsInstallMode)
 
 TEST(ScanArguments, NearMissesAreIgnored)
 {
-    for (const wchar_t* word : {L"/-q", L"-q", L"/qq", L"/quiet", L"q", L"/", L"", L"/ q", L"/e2", L"/ii", L"\u0130",
-                                L"/norestar", L"/norestarts", L"-norestart", L"norestart", L"/no restart"}) {
-        const CommandLineOptions options = Scan({word});
-        EXPECT_FALSE(options.quiet || options.noRestart) << word;
+    for (const wchar_t* word : {L"/-q", L"-q", L"/qq", L"/quie", L"/quiets", L"-quiet", L"q", L"/", L"", L"/ q", L"/e2",
+                                L"/ii", L"\u0130", L"/norestar", L"/norestarts", L"-norestart", L"norestart",
+                                L"/no restart", L"/passiv", L"/xx", L"-x", L"/uninstal", L"/uninstalls", L"?",
+                                L"/??", L"-?", L"/hel", L"/helps", L"/lo", L"/logs", L"-log"}) {
+        const CommandLineOptions options = Scan({word, L"C:\\run.log"});
+        EXPECT_FALSE(options.quiet || options.noRestart || options.helpOnly || options.removeMode) << word;
         EXPECT_TRUE(options.installMode) << word;
-        EXPECT_FALSE(options.extractOnly || options.listOnly) << word;
+        EXPECT_FALSE(options.extractOnly || options.listOnly || options.logPath) << word;
     }
 }
 
@@ -103,6 +105,69 @@ TEST(ScanArguments, UnknownWordsAndTheProgramPathAreIgnored)
     const CommandLineOptions options = Scan({L"/forcerestart", L"/q", L"REBOOT=1"});
     EXPECT_TRUE(options.quiet && options.installMode);
     EXPECT_TRUE(ScanArguments({}).installMode);
+}
+
+// --- The deployment engines' words: silence, removal, help and the run log's path ---
+
+struct WordsCase {
+    std::vector<std::wstring> arguments;
+    bool quiet;
+    InstallerUi installerUi;
+    bool installMode, removeMode, helpOnly, extractOnly, listOnly;
+};
+
+class EngineWordsTest : public testing::TestWithParam<WordsCase> {};
+
+TEST_P(EngineWordsTest, SelectTheirModeAndSilence)
+{
+    const WordsCase& expected = GetParam();
+    const CommandLineOptions options = Scan(expected.arguments);
+    EXPECT_EQ(options.quiet, expected.quiet);
+    EXPECT_EQ(options.installerUi, expected.installerUi);
+    EXPECT_EQ(options.installMode, expected.installMode);
+    EXPECT_EQ(options.removeMode, expected.removeMode);
+    EXPECT_EQ(options.helpOnly, expected.helpOnly);
+    EXPECT_EQ(options.extractOnly, expected.extractOnly);
+    EXPECT_EQ(options.listOnly, expected.listOnly);
+}
+
+constexpr InstallerUi Basic = InstallerUi::Basic;
+constexpr InstallerUi Progress = InstallerUi::ProgressOnly;
+constexpr InstallerUi None = InstallerUi::None;
+
+INSTANTIATE_TEST_SUITE_P(Words, EngineWordsTest, testing::Values(
+    //        arguments                          quiet  ui        install remove help  extract list
+    WordsCase{{L"/quiet"},                        true,  None,     true,  false, false, false, false},
+    WordsCase{{L"/QUIET", L"/norestart"},         true,  None,     true,  false, false, false, false},
+    WordsCase{{L"/Passive"},                      true,  Progress, true,  false, false, false, false},
+    // The least the installer may show wins, in either order; "/q" only silences the boxes.
+    WordsCase{{L"/quiet", L"/passive"},           true,  None,     true,  false, false, false, false},
+    WordsCase{{L"/passive", L"/quiet", L"/q"},    true,  None,     true,  false, false, false, false},
+    WordsCase{{L"/q"},                            true,  Basic,    true,  false, false, false, false},
+    WordsCase{{L"/uninstall"},                    false, Basic,    false, true,  false, false, false},
+    WordsCase{{L"/X", L"/q", L"/norestart"},      true,  Basic,    false, true,  false, false, false},
+    // "/e" and "/i" win over the removal, wherever they stand.
+    WordsCase{{L"/uninstall", L"/e", L"p.msp"},   false, Basic,    false, false, false, true,  false},
+    WordsCase{{L"/e", L"p.msp", L"/x"},           false, Basic,    false, false, false, true,  false},
+    WordsCase{{L"/x", L"/i"},                     false, Basic,    false, false, false, false, true},
+    WordsCase{{L"/i", L"/x"},                     false, Basic,    false, false, false, false, true},
+    // Help wins over every mode, but a value and the words after "/i" are never examined.
+    WordsCase{{L"/?"},                            false, Basic,    false, false, true,  false, false},
+    WordsCase{{L"/HELP", L"/q"},                  true,  Basic,    false, false, true,  false, false},
+    WordsCase{{L"/x", L"/e", L"p.msp", L"/?"},    false, Basic,    false, false, true,  false, false},
+    WordsCase{{L"/e", L"/?"},                     false, Basic,    false, false, false, true,  false},
+    WordsCase{{L"/log", L"/?"},                   false, Basic,    true,  false, false, false, false},
+    WordsCase{{L"/i", L"/help"},                  false, Basic,    false, false, false, false, true}));
+
+TEST(ScanArguments, LogTakesTheNextArgumentAsItsPathWhateverItIs)
+{
+    EXPECT_EQ(Scan({L"/LOG", L"%ProgramData%\\Logs\\sp1.log"}).logPath, L"%ProgramData%\\Logs\\sp1.log");
+    const CommandLineOptions options = Scan({L"/log", L"/uninstall", L"/q"});
+    EXPECT_EQ(options.logPath, L"/uninstall");
+    EXPECT_TRUE(options.installMode && options.quiet);
+    EXPECT_EQ(Scan({L"/log", L"a.log", L"/log", L"b.log"}).logPath, L"b.log");
+    EXPECT_EQ(Scan({L"/log", L"a.log", L"/log"}).logPath, L"a.log");
+    EXPECT_FALSE(Scan({L"/log"}).logPath);
 }
 
 }  // namespace

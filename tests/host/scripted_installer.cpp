@@ -134,16 +134,23 @@ std::uint32_t ScriptedInstaller::DeterminePatchSequence(const std::wstring& prod
     return found->second.sequenceResult;
 }
 
-std::uint32_t ScriptedInstaller::GetPatchState(const std::wstring& patchCode, const std::wstring& productCode,
-                                               std::uint32_t context)
+std::uint32_t ScriptedInstaller::GetPatchInfoEx(const std::wstring& patchCode, const std::wstring& productCode,
+                                                std::uint32_t context, const wchar_t* property, wchar_t* buffer,
+                                                std::uint32_t& length)
 {
-    calls.push_back(L"GetPatchState");
+    calls.push_back(std::wstring(L"GetPatchInfoEx ") + property);
     patchStateCodes.push_back(patchCode);
     patchStateContexts.push_back(context);
     const auto found = products.find(productCode);
     if (found == products.end() || found->second.context != context)
         return msi::UnknownProduct;
-    return found->second.patchRegistered ? msi::Success : 1647;
+    if (!found->second.patchRegistered)
+        return msi::UnknownPatch;
+    if (std::wstring_view(property) == L"State")
+        return CopyOut(L"1", buffer, length);
+    if (std::wstring_view(property) == L"Uninstallable")
+        return CopyOut(found->second.uninstallable, buffer, length);
+    return 1608;  // ERROR_UNKNOWN_PROPERTY
 }
 
 std::uint32_t ScriptedInstaller::EnableLog(std::uint32_t mode, const std::wstring& path, std::uint32_t)
@@ -165,4 +172,16 @@ std::uint32_t ScriptedInstaller::ConfigureProductEx(const std::wstring& productC
     if (onConfigure)
         onConfigure();
     return products.at(productCode).configureResult;
+}
+
+std::uint32_t ScriptedInstaller::RemovePatches(const std::wstring& patchCode, const std::wstring& productCode,
+                                               const std::wstring& properties)
+{
+    calls.push_back(L"RemovePatches");
+    removals.push_back({patchCode, productCode, properties, uiLevel, logPath});
+    ScriptedProduct& product = products.at(productCode);
+    const std::uint32_t result = product.removeResult;
+    if (product.removalTakes && (result == msi::Success || result == msi::RebootRequired || result == msi::RebootInitiated))
+        product.patchRegistered = false;
+    return product.removeResult;
 }

@@ -19,7 +19,10 @@ struct ScriptedProduct {
     std::uint32_t status = 0;
     std::uint32_t context = msi::ContextMachine;  // the one context that knows the product
     bool patchRegistered = false;
+    std::wstring uninstallable = L"1";  // "Uninstallable" of the registered patch
     std::uint32_t configureResult = msi::Success;
+    std::uint32_t removeResult = msi::Success;
+    bool removalTakes = true;  // a successful removal unregisters the patch
 };
 
 class ScriptedInstaller : public msi::Installer {
@@ -37,6 +40,12 @@ public:
     std::vector<std::wstring> configured;            // product codes configured
     std::vector<std::wstring> commandLines;
     std::vector<std::wstring> patchStateCodes;       // patch codes the state query got
+    struct Removal {
+        std::wstring patchCode, productCode, properties;
+        int uiLevel;
+        std::wstring log;
+    };
+    std::vector<Removal> removals;
     std::vector<std::uint32_t> sequenceContexts;     // contexts the sequence check was asked in
     std::vector<std::uint32_t> patchStateContexts;   // contexts the state query was asked in
     std::vector<int> uiLevelsAtConfigure;
@@ -59,11 +68,13 @@ public:
                                    wchar_t* buffer, std::uint32_t& length) override;
     std::uint32_t DeterminePatchSequence(const std::wstring& productCode, std::uint32_t context,
                                          const std::wstring& patchPath, int& order, std::uint32_t& status) override;
-    std::uint32_t GetPatchState(const std::wstring& patchCode, const std::wstring& productCode,
-                                std::uint32_t context) override;
+    std::uint32_t GetPatchInfoEx(const std::wstring& patchCode, const std::wstring& productCode, std::uint32_t context,
+                                 const wchar_t* property, wchar_t* buffer, std::uint32_t& length) override;
     std::uint32_t EnableLog(std::uint32_t mode, const std::wstring& path, std::uint32_t attributes) override;
     std::uint32_t ConfigureProductEx(const std::wstring& productCode, int installLevel, int installState,
                                      const std::wstring& commandLine) override;
+    std::uint32_t RemovePatches(const std::wstring& patchCode, const std::wstring& productCode,
+                                const std::wstring& properties) override;
 
 private:
     std::map<msi::Handle, std::wstring> handles_;  // summary path or product code
