@@ -1,7 +1,7 @@
 #include "product_entries.h"
 
 #include "platform/decimal.h"
-#include "runlog/exit_codes.h"
+#include "runlog/exit_code_meaning.h"
 #include "targets.h"
 
 namespace apply {
