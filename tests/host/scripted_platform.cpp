@@ -100,6 +100,27 @@ void LoadEnglishAndGerman(ScriptedPlatform& platform)
         {312, L"Installation Successful"},
         {313, L"Installation Unnecessary"},
         {320, L"The following applications should be closed before continuing the install:"},
+        {321, L"The %s has been successfully removed."},
+        {322, L"The %s is not installed on this computer. There is nothing to remove."},
+        {323, L"The %s cannot be removed from %s."},
+        {324, L"A problem prevented the %s from being removed. Contact your system administrator. \n\n Error Code: %d"},
+        {325, L"Removal Successful"},
+        {326, L"Removal Unnecessary"},
+        {327, L"Removal Error"},
+        {330, L"Usage: [options]\n"
+              L"\n"
+              L"/q\tno message boxes\n"
+              L"/quiet\tno message boxes, no installer window\n"
+              L"/passive\tno message boxes, installer progress only\n"
+              L"/norestart\tnever restart the computer; exit code 3010 instead\n"
+              L"/uninstall, /x\tremove the service pack\n"
+              L"/log <file>\twrite the run log to <file>\n"
+              L"/e <path>\textract the patch package only\n"
+              L"/i\tlist the target products only\n"
+              L"/?, /help\tshow this help\n"
+              L"\n"
+              L"Exit codes: 0 success, 3010 restart required, 1641 restart started, 1618 another installation is running, 1642 no target product installed, 1646 cannot be removed, any other: failure."},
+        {331, L"Service Pack Options"},
     };
     platform.stringTable[1031] = {
         {300, L"Das Service Pack konnte nicht installiert werden. \n\n Fehlercode: %d"},
@@ -108,6 +129,27 @@ void LoadEnglishAndGerman(ScriptedPlatform& platform)
         {311, L"Installationsfehler"},
         {313, L"Installation nicht erforderlich"},
         {320, L"Schließen Sie die folgenden Anwendungen:"},
+        {321, L"Das %s wurde erfolgreich entfernt."},
+        {322, L"Das %s ist auf diesem Computer nicht installiert. Es gibt nichts zu entfernen."},
+        {323, L"Das %s kann nicht von %s entfernt werden."},
+        {324, L"Das Service Pack konnte aufgrund eines Problems nicht entfernt werden. Wenden Sie sich an Ihren Systemadministrator. \n\n Fehlercode: %d"},
+        {325, L"Entfernen erfolgreich"},
+        {326, L"Entfernen nicht erforderlich"},
+        {327, L"Fehler beim Entfernen"},
+        {330, L"Verwendung: [Optionen]\n"
+              L"\n"
+              L"/q\tkeine Meldungsfenster\n"
+              L"/quiet\tkeine Meldungsfenster, kein Installationsfenster\n"
+              L"/passive\tkeine Meldungsfenster, nur der Installationsfortschritt\n"
+              L"/norestart\tden Computer nie neu starten; stattdessen Exitcode 3010\n"
+              L"/uninstall, /x\tdas Service Pack entfernen\n"
+              L"/log <Datei>\tdas Protokoll der Ausführung in <Datei> schreiben\n"
+              L"/e <Pfad>\tnur das Patchpaket extrahieren\n"
+              L"/i\tnur die Zielprodukte auflisten\n"
+              L"/?, /help\tdiese Hilfe anzeigen\n"
+              L"\n"
+              L"Exitcodes: 0 Erfolg, 3010 Neustart erforderlich, 1641 Neustart eingeleitet, 1618 eine andere Installation wird ausgeführt, 1642 kein Zielprodukt installiert, 1646 kann nicht entfernt werden, andere: Fehler."},
+        {331, L"Optionen für das Service Pack"},
     };
 }
 
