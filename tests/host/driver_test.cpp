@@ -236,6 +236,30 @@ TEST_F(DriverTest, ASequenceFailureLeavesTheOtherProductsToPatch)
     EXPECT_EQ(installer.configured, std::vector<std::wstring>{Second});
 }
 
+TEST_F(DriverTest, TheRunLogTellsEachTargetsFateWithFailuresAndWarningsMarked)
+{
+    RunOptions.quiet = true;
+    Targets(First + L";" + Second + L";" + Third + L";{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C1A09}");
+    Product(First, L"Ledger").status = 1642;
+    Product(Second, L"Payroll").patchRegistered = true;
+    Product(Third, L"Kassa\nKasse").configureResult = 1603;
+    EXPECT_EQ(Run().exitCode, 1603u);
+    using runlog::Type;
+    EXPECT_EQ(log.With(Type::Information, L"Patch code: " + PatchCode + ObsoleteCode).size(), 1u);
+    EXPECT_EQ(log.With(Type::Warning, First + L" \"Ledger\" 12.2.0.3, language 1033, installed per machine: the "
+                                              L"patch does not fit it").size(),
+              1u);
+    EXPECT_EQ(log.With(Type::Information, Second + L" \"Payroll\"").back().substr(Second.size()),
+              L" \"Payroll\" 12.2.0.3, language 1033, installed per machine: the patch is already registered");
+    const std::vector<std::wstring> failed = log.With(Type::Error, L"configured with PATCH=\"" + package);
+    ASSERT_EQ(failed.size(), 1u);
+    EXPECT_NE(failed[0].find(L"Kassa\nKasse"), std::wstring::npos) << "the formatter escapes, not the driver";
+    EXPECT_NE(failed[0].find(L": the installer answered 1603 (failure); its log: C:\\Temp\\Kassa\nKasse.log"),
+              std::wstring::npos);
+    EXPECT_EQ(log.With(Type::Information, L"{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C1A09}: not installed").size(), 1u);
+    EXPECT_EQ(log.With(Type::Information, L"Message 308 not shown: a quiet option was given").size(), 1u);
+}
+
 TEST_F(DriverTest, AProductAtTheUpToDateVersionStopsTheRun)
 {
     Product(First, L"Ledger").info[L"VersionString"] = L"12.2.0.4";

@@ -85,8 +85,9 @@ TEST_F(RemovalTest, EveryProductThatHasThePatchLosesItInOrderAndInItsOwnContext)
     // The package was read and deleted before any product was changed.
     EXPECT_EQ(platform.removed, std::vector<std::wstring>{package});
     EXPECT_TRUE(platform.files.empty());
-    EXPECT_EQ(OnlyBox().caption, L"Removal Successful");
-    EXPECT_EQ(OnlyBox().text, L"The service pack has been successfully removed.");
+    // In the language of the last product handled, as the install mode's box.
+    EXPECT_EQ(OnlyBox().caption, L"Entfernen erfolgreich");
+    EXPECT_EQ(OnlyBox().text, L"Das service pack wurde erfolgreich entfernt.");
     EXPECT_EQ(log.With(runlog::Type::Information, L"does not have the patch").size(), 1u);
 }
 
@@ -101,7 +102,9 @@ TEST_F(RemovalTest, OneRegistrationThatCannotBeRemovedStopsEveryRemovalBeforeAny
     // Named, in its own language (the German version here has no text 323: an empty box).
     EXPECT_EQ(OnlyBox().style, 0x50010u);
     EXPECT_EQ(CurrentProductName, L"Bilanz");
-    EXPECT_EQ(log.With(runlog::Type::Error, L"Bilanz").size(), 1u);
+    EXPECT_EQ(log.With(runlog::Type::Error, L"Bilanz\" 12.2.0.4, language 1031, installed per machine: its "
+                                            L"registration of the patch cannot be removed").size(),
+              1u);
 }
 
 TEST_F(RemovalTest, NothingToRemoveSucceedsInTheUsersLanguageAndQuietlyUnderQ)
