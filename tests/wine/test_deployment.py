@@ -99,3 +99,12 @@ def test_where_no_one_sees_a_window_a_failure_still_says_its_code(prefix):
     run = run_unseen(prefix)
     assert run.exit_code == 1642  # no target installed: the 307 box elsewhere
     assert run.called("MessageBoxW") == []
+
+
+@pytest.mark.parametrize("option, level", [("/quiet", 2), ("/passive", UI_PROGRESS_ONLY), ("/q", UI_BASIC_NO_CANCEL)])
+def test_the_engines_silent_words_set_the_installers_ui_and_show_no_box(prefix, product_dir, option, level):
+    install(prefix, product_dir, ENGLISH)
+    run = prefix.run(harness.WRAPPER, [option])
+    assert run.exit_code == 0 and version(prefix, ENGLISH) == demo.NEW_VERSION
+    assert run.boxes == []
+    assert ui_level_at_configure(run) == [level]
