@@ -19,6 +19,8 @@ add_executable(svcpack WIN32
     src/platform/windows_platform_win.cpp
     src/installer/msi_library_win.cpp
     src/package/extract_win.cpp
+    src/runlog/run_log_file_win.cpp
+    src/runlog/start_facts_win.cpp
     resources/svcpack.rc)
 target_compile_options(svcpack PRIVATE ${windows_flags} -Wall -Wextra)
 target_link_libraries(svcpack PRIVATE svcpack_core)

@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <cstdlib>
+#include <initializer_list>
 
 namespace runlog {
 
@@ -134,30 +135,36 @@ void AppendNumber(std::string& out, unsigned long value, int width)
     out.append(digits.data(), end);
 }
 
-std::string TimeField(const Stamp& stamp)
+// A number in at least `width` digits and what follows it.
+struct Field {
+    unsigned long value;
+    int width;
+    std::string_view after;
+};
+
+std::string Fields(std::initializer_list<Field> fields)
 {
     std::string out;
-    AppendNumber(out, stamp.hour, 2);
-    out += ':';
-    AppendNumber(out, stamp.minute, 2);
-    out += ':';
-    AppendNumber(out, stamp.second, 2);
-    out += '.';
-    AppendNumber(out, stamp.milliseconds, 3);
-    out += stamp.biasMinutes < 0 ? '-' : '+';
-    AppendNumber(out, static_cast<unsigned long>(std::labs(stamp.biasMinutes)), 3);
+    for (const Field& field : fields) {
+        AppendNumber(out, field.value, field.width);
+        out.append(field.after);
+    }
     return out;
+}
+
+std::string TimeField(const Stamp& stamp)
+{
+    const auto bias = static_cast<unsigned long>(std::labs(stamp.biasMinutes));
+    return Fields({{stamp.hour, 2, ":"},
+                   {stamp.minute, 2, ":"},
+                   {stamp.second, 2, "."},
+                   {stamp.milliseconds, 3, stamp.biasMinutes < 0 ? "-" : "+"},
+                   {bias, 3, ""}});
 }
 
 std::string DateField(const Stamp& stamp)
 {
-    std::string out;
-    AppendNumber(out, stamp.month, 2);
-    out += '-';
-    AppendNumber(out, stamp.day, 2);
-    out += '-';
-    AppendNumber(out, stamp.year, 4);
-    return out;
+    return Fields({{stamp.month, 2, "-"}, {stamp.day, 2, "-"}, {stamp.year, 4, ""}});
 }
 
 }  // namespace
