@@ -14,8 +14,6 @@ struct LocalFreer {
     void operator()(LPWSTR* arguments) const { LocalFree(arguments); }
 };
 
-// The longest path the wide file calls take.
-constexpr std::size_t LongestPath = 32768;
 
 // Deployment engines pass "%ProgramData%\..." as typed: the variables are the wrapper's to
 // expand. The path is then made full, so that the run log and the installer's logs beside it

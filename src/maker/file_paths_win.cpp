@@ -13,8 +13,6 @@ namespace maker {
 
 namespace {
 
-// The longest path Windows hands out, terminator included.
-constexpr DWORD LongestPath = 32768;
 
 std::optional<FileIdentity> IdentityOf(const std::wstring& path)
 {

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/path_names_win.h"
+
 #include <iterator>
 #include <span>
 #include <vector>
@@ -13,9 +15,6 @@
 namespace runlog {
 
 namespace {
-
-// The longest path Windows hands out, in characters, with its terminating zero.
-constexpr DWORD LongestPath = 32768;
 
 // GetModuleFileNameW fills the whole buffer and cuts the path when it is too small; the
 // buffer grows until the path fits.
