@@ -11,6 +11,7 @@ struct PatchMetadata {
     std::wstring manufacturerName;   // "ManufacturerName"
     std::wstring targetProductName;  // "TargetProductName"
     std::wstring description;        // "Description"
+    std::wstring allowRemoval;       // "AllowRemoval"
 };
 
 }  // namespace maker
