@@ -52,12 +52,24 @@ void AppendJsonString(std::wstring& out, std::wstring_view text)
     out += L'"';
 }
 
+void AppendName(std::wstring& out, std::wstring_view indent, std::wstring_view name)
+{
+    out.append(indent).append(L"\"").append(name).append(L"\": ");
+}
+
 // `"name": "text"` on a line of its own, after `indent`.
 void AppendField(std::wstring& out, std::wstring_view indent, std::wstring_view name, std::wstring_view text, bool last = false)
 {
-    out.append(indent).append(L"\"").append(name).append(L"\": ");
+    AppendName(out, indent, name);
     AppendJsonString(out, text);
     out += last ? L"\n" : L",\n";
+}
+
+// `"name": true` or `false`, followed by more fields.
+void AppendFlag(std::wstring& out, std::wstring_view indent, std::wstring_view name, bool value)
+{
+    AppendName(out, indent, name);
+    out += value ? L"true,\n" : L"false,\n";
 }
 
 void AppendRegistry(std::wstring& out, std::wstring_view name, std::wstring_view key)
@@ -107,11 +119,11 @@ std::optional<std::wstring> PackedGuid(std::wstring_view bracedGuid)
     return packed;
 }
 
-DetectionRule BuildDetectionRule(const std::wstring& patchCode, const std::wstring& version,
+DetectionRule BuildDetectionRule(const std::wstring& patchCode, bool removable, const std::wstring& version,
                                  const std::vector<std::wstring>& targets,
                                  const std::vector<TransformProducts>& products)
 {
-    DetectionRule rule{patchCode, version, {}};
+    DetectionRule rule{patchCode, removable, version, {}};
     const std::optional<std::wstring> packedPatch = PackedGuid(patchCode);
     for (const std::wstring& code : targets) {
         const std::optional<std::wstring> packedProduct = PackedGuid(code);
@@ -128,6 +140,7 @@ std::wstring DetectionJson(const DetectionRule& rule)
 {
     std::wstring out = L"{\n";
     AppendField(out, L"  ", L"patchCode", rule.patchCode);
+    AppendFlag(out, L"  ", L"removable", rule.removable);
     AppendField(out, L"  ", L"upToDateVersion", rule.version);
     AppendField(out, L"  ", L"userSidPlaceholder", UserSidPlaceholder);
     out += L"  \"targets\": [";
@@ -155,6 +168,7 @@ std::vector<std::wstring> DetectionLines(const DetectionRule& rule, const std::w
             lines.push_back(L"    or: the product " + target.productCode + L" at version " + rule.version +
                             L" or later");
     }
+    lines.push_back(std::wstring(L"Removable by the wrapper's /uninstall: ") + (rule.removable ? L"yes" : L"no"));
     return lines;
 }
 

@@ -30,18 +30,20 @@ struct TargetDetection {
 
 struct DetectionRule {
     std::wstring patchCode;
+    bool removable = false;  // the wrapper's /uninstall can take the patch off again
     std::wstring version;
     std::vector<TargetDetection> targets;  // product codes that are no GUID get none
 };
 
-DetectionRule BuildDetectionRule(const std::wstring& patchCode, const std::wstring& version,
+DetectionRule BuildDetectionRule(const std::wstring& patchCode, bool removable, const std::wstring& version,
                                  const std::vector<std::wstring>& targets,
                                  const std::vector<TransformProducts>& products);
 
 // The rule as a JSON document; every character is ASCII (others are escaped).
 std::wstring DetectionJson(const DetectionRule& rule);
 
-// The rule in words, for the maker's output; `jsonPath` is where the document was written.
+// The rule in words, for the maker's output, and whether the patch is removable; `jsonPath` is
+// where the document was written.
 std::vector<std::wstring> DetectionLines(const DetectionRule& rule, const std::wstring& jsonPath);
 
 }  // namespace maker

@@ -20,6 +20,7 @@
 #include "package/summary.h"
 #include "patch_checks.h"
 #include "patch_metadata_win.h"
+#include "patch_removal.h"
 #include "patch_storage_win.h"
 #include "patch_transforms.h"
 #include "platform/console_output_win.h"
@@ -166,10 +167,12 @@ int Make(const Arguments& arguments)
     if (!version.warning.empty())
         WriteConsoleLine(STD_ERROR_HANDLE, L"svcpack-make: warning: " + version.warning);
 
+    const PatchMetadata metadata = ReadPatchMetadata(arguments.package);
+    const RemovalDecision removal = DecideRemovable(metadata.allowRemoval);
     const std::wstring output = FullPath(arguments.output);
     const std::wstring fileName = output.substr(output.find_last_of(L"\\/") + 1);
     const std::vector<std::byte> versionInfo = BuildVersionInfo(ChooseVersionTexts(
-        version.version, fileName, ReadPatchMetadata(arguments.package), arguments.company, arguments.copyright));
+        version.version, fileName, metadata, arguments.company, arguments.copyright));
     const std::vector<std::byte> encodedVersion = package::EncodeUpToDateVersion(version.version);
     // With a new icon the stub's resources come over as edits; the wrapper's own come after
     // them, so they replace the stub's of the same name.
@@ -179,7 +182,8 @@ int Make(const Arguments& arguments)
                  {{package::PackageResourceType, package::PackageResourceName, NeutralLanguage, package.bytes()},
                   {package::VersionResourceType, package::VersionResourceName, NeutralLanguage, encodedVersion},
                   {RT_VERSION, MAKEINTRESOURCEW(VS_VERSION_INFO), NeutralLanguage, versionInfo}});
-    const DetectionRule rule = BuildDetectionRule(patch.patchCode, version.version, patch.targets, patch.products);
+    const DetectionRule rule =
+        BuildDetectionRule(patch.patchCode, removal.removable, version.version, patch.targets, patch.products);
     const CompanionFile detection{output + L".detection.json", DetectionJson(rule)};
     const WriteOutcome written = WriteWrapper(stub, output, edits, arguments.icon.has_value(), detection);
     if (OutOfAddressSpace(written))
@@ -187,6 +191,9 @@ int Make(const Arguments& arguments)
     if (!written.Written())
         return Refuse({OutputNotWritten, RefusalLine(output, L"cannot be written: " + written.failedStep + L" failed (" +
                                                                  (written.error ? SystemError(written.error) : L"no reason given") + L")")});
+    // Warned only once the wrapper is made: a refusal stays the one line it is.
+    if (!removal.warning.empty())
+        WriteConsoleLine(STD_ERROR_HANDLE, L"svcpack-make: warning: " + removal.warning);
     for (const std::wstring& line :
          SummaryLines({patch.targets, patch.patchCode, version.version, version.fromOption, output, written.size}))
         WriteConsoleLine(STD_OUTPUT_HANDLE, line);

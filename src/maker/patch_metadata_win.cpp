@@ -59,13 +59,14 @@ private:
 constexpr const wchar_t* StandardMetadataQuery =
     L"SELECT `Property`, `Value` FROM `MsiPatchMetadata` WHERE `Company` IS NULL";
 
-// Where each standard property goes; others are not the wrapper's business.
+// Where each standard property goes; others are not the maker's business.
 using MetadataField = std::wstring PatchMetadata::*;
 constexpr std::pair<std::wstring_view, MetadataField> StandardProperties[] = {
     {L"DisplayName", &PatchMetadata::displayName},
     {L"ManufacturerName", &PatchMetadata::manufacturerName},
     {L"TargetProductName", &PatchMetadata::targetProductName},
     {L"Description", &PatchMetadata::description},
+    {L"AllowRemoval", &PatchMetadata::allowRemoval},
 };
 
 std::optional<std::wstring> PatchDatabase::RecordText(MSIHANDLE record, UINT field) const

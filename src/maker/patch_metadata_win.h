@@ -3,12 +3,12 @@
 // the system directory as the wrapper's other installer calls are.
 #include <string>
 
-#include "version_info.h"
+#include "patch_metadata.h"
 
 namespace maker {
 
-// The standard properties the wrapper's identity comes from; each empty when the patch has
-// none, or when the package cannot be opened as a patch database or has no such table.
+// The standard properties the maker looks at; each empty when the patch has none, or when the
+// package cannot be opened as a patch database or has no such table.
 PatchMetadata ReadPatchMetadata(const std::wstring& path);
 
 }  // namespace maker

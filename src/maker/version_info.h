@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "patch_metadata.h"
+
 namespace maker {
 
 struct VersionTexts {
@@ -23,14 +25,6 @@ struct VersionTexts {
 
 // The description when the patch names itself nowhere.
 constexpr std::wstring_view PlainDescription = L"Service pack";
-
-// What the patch's MsiPatchMetadata says about itself (standard properties, no company's own).
-struct PatchMetadata {
-    std::wstring displayName;        // "DisplayName"
-    std::wstring manufacturerName;   // "ManufacturerName"
-    std::wstring targetProductName;  // "TargetProductName"
-    std::wstring description;        // "Description"
-};
 
 // The texts a wrapper carries: the patch's own words, with /company and /copyright (when
 // given) in place of the patch's.

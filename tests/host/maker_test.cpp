@@ -2,12 +2,14 @@
 
 #include <cstring>
 #include <map>
+#include <tuple>
 
 #include "maker/arguments.h"
 #include "maker/detection_rule.h"
 #include "maker/icon_file.h"
 #include "maker/pe_layout.h"
 #include "maker/patch_checks.h"
+#include "maker/patch_removal.h"
 #include "maker/patch_transforms.h"
 #include "maker/summary_stream.h"
 #include "maker/up_to_date_version.h"
@@ -100,7 +102,7 @@ TEST(DetectionRule, EachTargetGetsItsKeysAndTheVersionRuleOnlyWhereThePatchRaise
         {Product2, L"12.2.0.4", Product2, L"12.2.0.4", Upgrade},  // leaves ProductVersion as it is
     };
     const maker::DetectionRule rule =
-        maker::BuildDetectionRule(patch, L"12.2.0.4", {Product1, Product2, L"not a product code"}, products);
+        maker::BuildDetectionRule(patch, true, L"12.2.0.4", {Product1, Product2, L"not a product code"}, products);
     ASSERT_EQ(rule.targets.size(), 2u);
     const std::wstring installer = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\";
     EXPECT_EQ(rule.targets[0].machineKey, installer + L"S-1-5-18\\Products\\A6F3D1E6C7B2E1C4A955D0B4E2C7A110\\Patches\\"
@@ -114,8 +116,42 @@ TEST(DetectionRule, EachTargetGetsItsKeysAndTheVersionRuleOnlyWhereThePatchRaise
     EXPECT_EQ(json.find(L"productVersionAtLeast"), json.rfind(L"productVersionAtLeast"));
     EXPECT_NE(json.find(L"\"key\": \"SOFTWARE\\\\Microsoft\\\\"), std::wstring::npos);  // backslashes escaped
     // A version given by /version may hold any printable character.
-    const std::wstring odd = maker::DetectionJson(maker::BuildDetectionRule(patch, L"1.0 \"\u00E9\"", {Product1}, products));
+    const std::wstring odd = maker::DetectionJson(maker::BuildDetectionRule(patch, true, L"1.0 \"\u00E9\"", {Product1}, products));
     EXPECT_NE(odd.find(L"\"upToDateVersion\": \"1.0 \\\"\\u00e9\\\"\""), std::wstring::npos);
+}
+
+TEST(DetectionRule, WhetherThePatchIsRemovableStandsNextToItsCodeAndInTheWords)
+{
+    const std::wstring patch = L"{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C1B01}";
+    const std::vector<maker::TransformProducts> products{{Product1, L"12.2.0.3", Product1, L"12.2.0.4", Upgrade}};
+    for (const auto& [removable, json, words] :
+         {std::tuple{true, L"  \"removable\": true,\n", L"Removable by the wrapper's /uninstall: yes"},
+          std::tuple{false, L"  \"removable\": false,\n", L"Removable by the wrapper's /uninstall: no"}}) {
+        const maker::DetectionRule rule = maker::BuildDetectionRule(patch, removable, L"12.2.0.4", {Product1}, products);
+        const std::wstring document = maker::DetectionJson(rule);
+        EXPECT_EQ(document.find(L"{\n  \"patchCode\": \"" + patch + L"\",\n" + json), 0u) << document;
+        EXPECT_EQ(maker::DetectionLines(rule, L"w.json").back(), words);
+    }
+}
+
+TEST(PatchRemoval, OnlyAnAllowRemovalOfExactlyOneMakesThePatchRemovable)
+{
+    const maker::RemovalDecision allowed = maker::DecideRemovable(L"1");
+    EXPECT_TRUE(allowed.removable);
+    EXPECT_EQ(allowed.warning, L"");
+    const std::wstring_view consequence = L"; the wrapper's /uninstall will refuse it";
+    const std::pair<std::wstring, std::wstring> refused[] = {
+        {L"", L"the patch does not allow its removal (its MsiPatchMetadata has no AllowRemoval of 1)"},
+        {L"0", L"the patch does not allow its removal (its MsiPatchMetadata has AllowRemoval \"0\", not 1)"},
+        {L" 1", L"the patch does not allow its removal (its MsiPatchMetadata has AllowRemoval \" 1\", not 1)"},
+        {L"01", L"the patch does not allow its removal (its MsiPatchMetadata has AllowRemoval \"01\", not 1)"},
+        {L"yes", L"the patch does not allow its removal (its MsiPatchMetadata has AllowRemoval \"yes\", not 1)"},
+    };
+    for (const auto& [value, cause] : refused) {
+        const maker::RemovalDecision decision = maker::DecideRemovable(value);
+        EXPECT_FALSE(decision.removable) << ::testing::PrintToString(value);
+        EXPECT_EQ(decision.warning, cause + std::wstring(consequence)) << ::testing::PrintToString(value);
+    }
 }
 
 TEST(VersionInfo, IdentityComesFromThePatchAndTheOptionsOverrideIt)

@@ -54,6 +54,13 @@ def make(prefix, tools, *args, preexec_fn=None, env=None):
     return proc.returncode, proc.stdout.decode("utf-8"), proc.stderr.decode("utf-8")
 
 
+def not_removable_warning(found="no AllowRemoval of 1"):
+    """The maker's warning for a patch whose MsiPatchMetadata has `found` instead of AllowRemoval 1;
+    the demo patch has no MsiPatchMetadata at all."""
+    return (f"svcpack-make: warning: the patch does not allow its removal (its MsiPatchMetadata has {found}); "
+            "the wrapper's /uninstall will refuse it\n")
+
+
 def version_info(prefix, path, name):
     return products.query(prefix, "versioninfo", harness.windows_path(path), name)
 
@@ -61,7 +68,7 @@ def version_info(prefix, path, name):
 def test_the_demo_patch_makes_a_wrapper_that_carries_it_and_says_what_it_is(prefix, tools, tmp_path):
     out = tmp_path / "Hotfix 12.2.0.4.exe"
     code, stdout, stderr = make(prefix, tools, harness.windows_path(harness.DEMO_PACKAGE), harness.windows_path(out))
-    assert (code, stderr) == (MADE, "")
+    assert (code, stderr) == (MADE, not_removable_warning())
     rule_file = tmp_path / f"{out.name}.detection.json"
     assert stdout.splitlines()[:8] == ["Target products: 4", *(f"  {c}" for c in DEMO_TARGETS),
                                        f"Patch code: {DEMO_PATCH_CODE}",
@@ -71,7 +78,8 @@ def test_the_demo_patch_makes_a_wrapper_that_carries_it_and_says_what_it_is(pref
     # no temporary file left behind
     assert sorted(p.name for p in tmp_path.iterdir()) == [out.name, rule_file.name]
     rule = json.loads(rule_file.read_text(encoding="ascii"))
-    assert (rule["patchCode"], rule["upToDateVersion"]) == (DEMO_PATCH_CODE, "12.2.0.4")
+    assert (rule["patchCode"], rule["removable"], rule["upToDateVersion"]) == (DEMO_PATCH_CODE, False, "12.2.0.4")
+    assert stdout.splitlines()[-1] == "Removable by the wrapper's /uninstall: no"
     assert [t["productCode"] for t in rule["targets"]] == DEMO_TARGETS
     for target in rule["targets"]:  # every key the words name, the rule holds, and the other way round
         assert f"    per machine: HKEY_LOCAL_MACHINE\\{target['perMachine']['key']}" in stdout.splitlines()
@@ -93,7 +101,8 @@ def test_the_demo_patch_makes_a_wrapper_that_carries_it_and_says_what_it_is(pref
     ([(PRODUCT_A, UPGRADE, "12.2.0.4")], "12.2.0.4"),
 ], ids=["targets_disagree", "version_unchanged"])
 def test_a_patch_without_a_version_to_trust_needs_version(prefix, tools, tmp_path, targets, patch_says):
-    msp = products.build_patch(tmp_path / "p.msp", PATCH, targets, "12.2.0.4", prefix=prefix)
+    msp = products.build_patch(tmp_path / "p.msp", PATCH, targets, "12.2.0.4", metadata={"AllowRemoval": "1"},
+                               prefix=prefix)
     out = tmp_path / "w.exe"
     code, stdout, stderr = make(prefix, tools, harness.windows_path(msp), harness.windows_path(out))
     assert code == VERSION_NEEDED and stdout == ""
@@ -111,11 +120,32 @@ def test_a_patch_without_a_version_to_trust_needs_version(prefix, tools, tmp_pat
 def test_the_patch_display_name_describes_the_wrapper(prefix, tools, tmp_path):
     name = "Korvanta Büro Hotfix 4"
     msp = products.build_patch(tmp_path / "p.msp", PATCH, [(PRODUCT_A, UPGRADE, "12.2.0.3")], "12.2.0.4",
-                               display_name=name, prefix=prefix)
+                               display_name=name, metadata={"AllowRemoval": "1"}, prefix=prefix)
     out = tmp_path / "w.exe"
     code, _, stderr = make(prefix, tools, "/VERSION", "12.2.0.4", harness.windows_path(msp), harness.windows_path(out))
     assert (code, stderr) == (MADE, "")  # the given version is the patch's own: no warning
     assert version_info(prefix, out, "FileDescription") == name
+
+
+@pytest.mark.parametrize("metadata, found", [
+    ({"AllowRemoval": "1"}, None),
+    ({}, "no AllowRemoval of 1"),
+    ({"Description": "Fixes printing on A5"}, "no AllowRemoval of 1"),
+    ({"AllowRemoval": "0"}, 'AllowRemoval "0", not 1'),
+], ids=["allowed", "no_table", "no_row", "zero"])
+def test_a_patch_that_does_not_allow_its_removal_still_makes_a_wrapper_with_a_warning(prefix, tools, tmp_path,
+                                                                                       metadata, found):
+    msp = products.build_patch(tmp_path / "p.msp", PATCH, [(PRODUCT_A, UPGRADE, "12.2.0.3")], metadata=metadata,
+                               prefix=prefix)
+    out = tmp_path / "w.exe"
+    code, stdout, stderr = make(prefix, tools, harness.windows_path(msp), harness.windows_path(out))
+    removable = found is None
+    assert code == MADE
+    assert stderr == ("" if removable else not_removable_warning(found))
+    assert pe.read(out).resources[("MSP", "IDR_MSP", 0)] == msp.read_bytes()
+    rule = json.loads((tmp_path / "w.exe.detection.json").read_text(encoding="ascii"))
+    assert list(rule)[:2] == ["patchCode", "removable"] and rule["removable"] is removable
+    assert stdout.splitlines()[-1] == f"Removable by the wrapper's /uninstall: {'yes' if removable else 'no'}"
 
 
 def bitmap_image(size, colour):
@@ -145,7 +175,7 @@ def icon_file(path, images):
 
 def test_the_patch_metadata_and_the_options_give_the_wrapper_its_identity_and_icon(prefix, tools, tmp_path):
     metadata = {"ManufacturerName": "Korvanta Software", "TargetProductName": "Korvanta Büro",
-                "Description": "Fixes printing on A5"}
+                "Description": "Fixes printing on A5", "AllowRemoval": "1"}
     msp = products.build_patch(tmp_path / "p.msp", PATCH, [(PRODUCT_A, UPGRADE, "12.2.0.3")], "12.2.0.4",
                                display_name="Korvanta Büro Hotfix 4", metadata=metadata, prefix=prefix)
     small, large = bitmap_image(16, 0xFF2080FF), png_image(256)
