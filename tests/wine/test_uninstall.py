@@ -72,9 +72,9 @@ def test_a_removal_the_installer_does_not_carry_out_is_reported_as_the_failure_i
 
 def test_a_patch_that_does_not_allow_its_removal_is_removed_from_no_product(prefix, tmp_path, table):
     install(prefix, tmp_path, MACHINE)
-    install(prefix, tmp_path, UNPATCHED)
     exe = wrapper(prefix, tmp_path, [UNPATCHED, MACHINE], removable=False)
     assert prefix.run(exe, ["/q"]).exit_code == 0
+    install(prefix, tmp_path, UNPATCHED)  # installed since, so without the patch: passed over
     run = prefix.run(exe, ["/uninstall"])
     assert run.exit_code == 1646
     assert removals(run) == []
