@@ -81,7 +81,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     WindowsPlatform platform;
     msi::MsiLibrary installer;
     runlog::StartFacts facts = runlog::GatherStartFacts(false, platform.TemporaryDirectory());
-    runlog::RunLogFile log(RunLogPath(facts), FileStem(facts.wrapperPath));
+    runlog::RunLogFile log(RunLogPath(facts), FileStem(facts.wrapperPath),
+                           RunOptions.logPath ? runlog::RunLogFile::Folders::Create
+                                              : runlog::RunLogFile::Folders::MustExist);
     // Whether anyone can see a box is decided here, once, for every mode.
     Reporter reporter(platform, log);
     facts.windowsVisible = reporter.WindowsVisible();

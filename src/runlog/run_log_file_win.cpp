@@ -106,9 +106,11 @@ Stamp Now()
 
 }  // namespace
 
-RunLogFile::RunLogFile(const std::wstring& path, std::wstring component) : component_(std::move(component))
+RunLogFile::RunLogFile(const std::wstring& path, std::wstring component, Folders folders)
+    : component_(std::move(component))
 {
-    CreateFoldersOf(path);
+    if (folders == Folders::Create)
+        CreateFoldersOf(path);
     ULONGLONG size = 0;
     file_ = OpenChecked(path, OPEN_ALWAYS, size);
     if (file_ && ShouldRotate(size))

@@ -18,8 +18,13 @@ namespace runlog {
 // and append while it is open, so two runs at once keep both their entries.
 class RunLogFile final : public RunLog {
 public:
+    // Whether the folders of the path are made where they are missing: for a path the
+    // administrator chose, not for the temporary folder, whose absence the run must meet as
+    // it always has.
+    enum class Folders { Create, MustExist };
+
     // `component` names the writer in every entry: the wrapper's file name without extension.
-    RunLogFile(const std::wstring& path, std::wstring component);
+    RunLogFile(const std::wstring& path, std::wstring component, Folders folders);
 
     bool IsOpen() const { return static_cast<bool>(file_); }
 

@@ -1,6 +1,7 @@
 // The option scan over arbitrary argument lists: the input is the arguments, each ended by a
 // NUL byte, the program first.
 #include <algorithm>
+#include <initializer_list>
 
 #include "app/run_options.h"
 #include "ascii.h"
@@ -15,8 +16,14 @@ bool Occurs(const std::vector<std::wstring>& arguments, std::wstring_view word)
                        [&](const std::wstring& argument) { return EqualsIgnoringAsciiCase(argument, word); });
 }
 
-// The arguments read as options: all after the program except the one that follows an "/e",
-// which is its path, and none after the first "/i".
+bool IsAny(const std::wstring& argument, std::initializer_list<std::wstring_view> words)
+{
+    return std::any_of(words.begin(), words.end(),
+                       [&](std::wstring_view word) { return EqualsIgnoringAsciiCase(argument, word); });
+}
+
+// The arguments read as options: all after the program except the one that follows an "/e"
+// or a "/log", which is its path, and none after the first "/i".
 std::vector<std::size_t> OptionPositions(const std::vector<std::wstring>& arguments)
 {
     std::vector<std::size_t> positions;
@@ -24,7 +31,7 @@ std::vector<std::size_t> OptionPositions(const std::vector<std::wstring>& argume
         positions.push_back(i);
         if (EqualsIgnoringAsciiCase(arguments[i], L"/i"))
             break;
-        if (EqualsIgnoringAsciiCase(arguments[i], L"/e"))
+        if (IsAny(arguments[i], {L"/e", L"/log"}))
             ++i;
     }
     return positions;
@@ -33,9 +40,18 @@ std::vector<std::size_t> OptionPositions(const std::vector<std::wstring>& argume
 CommandLineOptions ExpectedOptions(const std::vector<std::wstring>& arguments)
 {
     CommandLineOptions expected;
+    bool uninstall = false;
     for (std::size_t i : OptionPositions(arguments)) {
         const std::wstring& option = arguments[i];
-        expected.quiet |= EqualsIgnoringAsciiCase(option, L"/q");
+        expected.quiet |= IsAny(option, {L"/q", L"/quiet", L"/passive"});
+        if (EqualsIgnoringAsciiCase(option, L"/quiet"))
+            expected.installerUi = InstallerUi::None;
+        else if (EqualsIgnoringAsciiCase(option, L"/passive") && expected.installerUi != InstallerUi::None)
+            expected.installerUi = InstallerUi::ProgressOnly;
+        uninstall |= IsAny(option, {L"/uninstall", L"/x"});
+        expected.helpOnly |= IsAny(option, {L"/?", L"/help"});
+        if (EqualsIgnoringAsciiCase(option, L"/log") && i + 1 < arguments.size())
+            expected.logPath = arguments[i + 1];
         expected.noRestart |= EqualsIgnoringAsciiCase(option, L"/norestart");
         expected.listOnly |= EqualsIgnoringAsciiCase(option, L"/i");
         if (EqualsIgnoringAsciiCase(option, L"/e")) {
@@ -44,14 +60,19 @@ CommandLineOptions ExpectedOptions(const std::vector<std::wstring>& arguments)
                 expected.extractPath = arguments[i + 1];
         }
     }
-    expected.installMode = !(expected.extractOnly || expected.listOnly);
+    const bool otherMode = expected.helpOnly || expected.extractOnly || expected.listOnly;
+    expected.extractOnly &= !expected.helpOnly;
+    expected.listOnly &= !expected.helpOnly;
+    expected.installMode = !uninstall && !otherMode;
+    expected.removeMode = uninstall && !otherMode;
     return expected;
 }
 
 bool Same(const CommandLineOptions& a, const CommandLineOptions& b)
 {
     return a.quiet == b.quiet && a.noRestart == b.noRestart && a.extractOnly == b.extractOnly && a.extractPath == b.extractPath &&
-           a.listOnly == b.listOnly && a.installMode == b.installMode;
+           a.listOnly == b.listOnly && a.installMode == b.installMode && a.removeMode == b.removeMode &&
+           a.helpOnly == b.helpOnly && a.installerUi == b.installerUi && a.logPath == b.logPath;
 }
 
 // The list up to and including the first "/i" read as an option; all of it when there is none.
@@ -71,9 +92,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<std::wstring> arguments = input.Texts();
     const CommandLineOptions options = ScanArguments(arguments);
 
-    Require(options.installMode == !(options.extractOnly || options.listOnly),
-            "install mode is exactly neither extraction nor listing");
-    Require(!options.quiet || Occurs(arguments, L"/q"), "quiet only with /q");
+    Require(int(options.installMode) + options.removeMode + options.helpOnly + (options.extractOnly || options.listOnly) == 1,
+            "exactly one of install, removal, help, or extraction and listing");
+    Require(!options.quiet || Occurs(arguments, L"/q") || Occurs(arguments, L"/quiet") || Occurs(arguments, L"/passive"),
+            "quiet only with /q, /quiet or /passive");
     Require(!options.noRestart || Occurs(arguments, L"/norestart"), "no restart only with /norestart");
     Require(!options.extractOnly || Occurs(arguments, L"/e"), "extraction only with /e");
     Require(!options.listOnly || Occurs(arguments, L"/i"), "listing only with /i");

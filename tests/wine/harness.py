@@ -331,7 +331,8 @@ class Prefix:
     def run(self, program, args=(), cwd=None, timeout=120, env=None, watch=None):
         """Runs `program` with `args` through the launcher, with the relay trace on. Returns
         its whole exit code, its traced calls and the files that appeared in the temporary
-        directory (or in `watch`)."""
+        directory (or in `watch`), but for the program's own run log there, which every run
+        appends to (test_run_log.py reads it)."""
         watch = pathlib.Path(watch) if watch else self.temp_dir
         before = set(watch.rglob("*")) if watch.exists() else set()
         relay_env = dict(env or {}, WINEDEBUG="+relay")
@@ -341,6 +342,7 @@ class Prefix:
         if not m:
             raise AssertionError(f"launcher reported no exit code: {proc.stdout!r} {proc.stderr[-2000:]!r}")
         after = set(watch.rglob("*")) if watch.exists() else set()
+        after.discard(watch / (pathlib.PureWindowsPath(str(program)).name + ".log"))
         image = pe.read(program)
         return Run(int(m.group(1)), parse_relay(proc.stderr), sorted(after - before),
                    proc.stdout, proc.stderr, range(image.image_base, image.image_base + image.image_size))

@@ -13,7 +13,7 @@ int wmain(int argc, wchar_t** argv)
 {
     if (argc < 2 || argc > 3)
         return 2;
-    runlog::RunLogFile log(argv[1], L"run_log_probe");
+    runlog::RunLogFile log(argv[1], L"run_log_probe", runlog::RunLogFile::Folders::Create);
     if (argc == 3 && std::wstring_view(argv[2]) == L"--start")
         runlog::WriteStart(log, runlog::GatherStartFacts(false, L"C:\\Windows\\SystemTemp\\"));
     log.Info(L"information");
