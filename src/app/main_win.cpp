@@ -81,7 +81,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     WindowsPlatform platform;
     msi::MsiLibrary installer;
     runlog::StartFacts facts = runlog::GatherStartFacts(false, platform.TemporaryDirectory());
-    runlog::RunLogFile log(RunLogPath(facts), FileStem(facts.wrapperPath),
+    const std::wstring logPath = RunLogPath(facts);
+    runlog::RunLogFile log(logPath, FileStem(facts.wrapperPath),
                            RunOptions.logPath ? runlog::RunLogFile::Folders::Create
                                               : runlog::RunLogFile::Folders::MustExist);
     // Whether anyone can see a box is decided here, once, for every mode.
@@ -89,7 +90,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     facts.windowsVisible = reporter.WindowsVisible();
     runlog::WriteStart(log, facts);
 
-    const apply::RunContext run{platform, installer, reporter, log, InstallerLogFolder(log, facts)};
+    const apply::RunContext run{platform, installer, reporter, log, InstallerLogFolder(log, facts), logPath};
     const std::uint32_t exitCode = RunSelectedModes(run, platform, installer);
     ApplicableProducts.clear();
     const std::wstring end = L"Exit code " + Decimal(exitCode) + L": " + std::wstring(runlog::ExitCodeMeaning(exitCode));

@@ -141,7 +141,8 @@ private:
         const std::wstring filesInUse = run_.reporter.LoadResourceString(message::FilesInUseText, StringCapacity);
         record.commandLine = BuildCommandLine(packagePath_, record.localeId, filesInUse, RunOptions.noRestart);
         const std::optional<std::wstring> log =
-            run_.logFolder ? LogFilePath(*run_.logFolder, record.productName) : std::nullopt;
+            run_.logFolder ? LogFilePath(*run_.logFolder, record.productName, {}, run_.runLogPath)
+                          : std::nullopt;
         std::uint32_t result = 0;
         {
             const msi::ScopedLog logging(run_.installer, log.value_or(L""));

@@ -42,10 +42,14 @@ void ShortenTo(std::wstring& name, std::size_t room)
         name.pop_back();
 }
 
-}  // namespace
+bool SameFileName(const std::wstring& a, const std::wstring& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](wchar_t x, wchar_t y) { return std::towupper(x) == std::towupper(y); });
+}
 
-std::optional<std::wstring> LogFilePath(const std::wstring& folder, const std::wstring& productName,
-                                        std::wstring_view suffix)
+std::optional<std::wstring> NamedLogFilePath(const std::wstring& folder, const std::wstring& productName,
+                                             std::wstring_view suffix)
 {
     const std::size_t fixed = folder.size() + suffix.size() + Extension.size();
     if (folder.empty() || fixed > MaxPathChars)
@@ -61,6 +65,18 @@ std::optional<std::wstring> LogFilePath(const std::wstring& folder, const std::w
         ShortenTo(name, room);
     }
     return folder + name + std::wstring(suffix) + std::wstring(Extension);
+}
+
+}  // namespace
+
+std::optional<std::wstring> LogFilePath(const std::wstring& folder, const std::wstring& productName,
+                                        std::wstring_view suffix, const std::wstring& runLog)
+{
+    const std::optional<std::wstring> path = NamedLogFilePath(folder, productName, suffix);
+    if (!path || !SameFileName(*path, runLog))
+        return path;
+    // In front, where shortening cannot cut it off again.
+    return NamedLogFilePath(folder, L"_" + productName, suffix);
 }
 
 }  // namespace apply

@@ -120,7 +120,8 @@ private:
     {
         const std::wstring properties = BuildRemovalProperties(record.localeId, RunOptions.noRestart);
         const std::optional<std::wstring> log =
-            run_.logFolder ? LogFilePath(*run_.logFolder, record.productName, RemovalLogSuffix) : std::nullopt;
+            run_.logFolder ? LogFilePath(*run_.logFolder, record.productName, RemovalLogSuffix, run_.runLogPath)
+                          : std::nullopt;
         std::uint32_t result = 0;
         {
             const msi::ScopedLog logging(run_.installer, log.value_or(L""));

@@ -21,6 +21,8 @@ struct RunContext {
     // own where "/log" named one and it could be made, else the temporary folder; none when
     // neither is known, and then the installer logs nothing.
     std::optional<std::wstring> logFolder;
+    // The run log's own file, which no product's installer log may take.
+    std::wstring runLogPath;
 };
 
 // The installer's UI while it changes a product. Where no one can see a window its basic UI

@@ -21,6 +21,18 @@ TEST(LogFilePath, CharactersFileNamesCannotHoldAreReplaced)
     EXPECT_EQ(apply::LogFilePath(Temp, L"C:\\evil"), Temp + L"C__evil.log");
 }
 
+TEST(LogFilePath, NeverTakesTheRunLogsNameAndKeepsARemovalsSuffix)
+{
+    const std::wstring runLog = Temp + L"MyProduct-SP1.exe.log";
+    EXPECT_EQ(apply::LogFilePath(Temp, L"myproduct-SP1.EXE", {}, runLog), Temp + L"_myproduct-SP1.EXE.log");
+    EXPECT_EQ(apply::LogFilePath(Temp, L"MyProduct-SP1", {}, runLog), Temp + L"MyProduct-SP1.log");
+    const std::wstring longest(259 - Temp.size() - 4, L'N');
+    EXPECT_EQ(apply::LogFilePath(Temp, longest + L"more", {}, Temp + longest + L".log"),
+              Temp + L"_" + longest.substr(1) + L".log");
+    EXPECT_EQ(apply::LogFilePath(Temp, longest, L".uninstall"),
+              Temp + longest.substr(0, longest.size() - 10) + L".uninstall.log");
+}
+
 TEST(LogFilePath, DeviceNamesAreNotUsed)
 {
     EXPECT_EQ(apply::LogFilePath(Temp, L"CON"), Temp + L"_CON.log");
