@@ -4,6 +4,7 @@
 #include "apply/driver.h"
 #include "apply/product_record.h"
 #include "apply/removal.h"
+#include "apply/targets.h"
 #include "installer/msi_library_win.h"
 #include "messages.h"
 #include "package/product_list.h"
@@ -94,7 +95,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     const std::uint32_t exitCode = RunSelectedModes(run, platform, installer);
     ApplicableProducts.clear();
     const std::wstring end = L"Exit code " + Decimal(exitCode) + L": " + std::wstring(runlog::ExitCodeMeaning(exitCode));
-    if (exitCode == msi::Success || exitCode == msi::RebootRequired || exitCode == msi::RebootInitiated)
+    if (apply::IsSuccessOrRestart(exitCode))
         log.Info(end);
     else
         log.Error(end);

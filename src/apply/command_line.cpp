@@ -27,7 +27,9 @@ std::wstring LocaleValue(const std::wstring& localeId)
     return plain ? localeId : Quoted(localeId);
 }
 
-std::wstring SharedProperties(const std::wstring& localeId, bool suppressRestart)
+}  // namespace
+
+std::wstring BuildRemovalProperties(const std::wstring& localeId, bool suppressRestart)
 {
     std::wstring line;
     if (localeId.size() >= 2)
@@ -38,18 +40,12 @@ std::wstring SharedProperties(const std::wstring& localeId, bool suppressRestart
     return line;
 }
 
-}  // namespace
-
 std::wstring BuildCommandLine(const std::wstring& packagePath, const std::wstring& localeId,
                               const std::wstring& filesInUseText, bool suppressRestart)
 {
-    return L"PATCH=" + Quoted(packagePath) + L" " + SharedProperties(localeId, suppressRestart) +
+    return L"PATCH=" + Quoted(packagePath) + L" " + BuildRemovalProperties(localeId, suppressRestart) +
            L" FILESINUSETEXT=" + Quoted(filesInUseText);
 }
 
-std::wstring BuildRemovalProperties(const std::wstring& localeId, bool suppressRestart)
-{
-    return SharedProperties(localeId, suppressRestart);
-}
 
 }  // namespace apply

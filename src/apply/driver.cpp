@@ -59,12 +59,6 @@ private:
         return ApplyToProducts();
     }
 
-    void SelectProduct(const ProductRecord& record)
-    {
-        CurrentProductName = record.productName;
-        run_.reporter.SelectLanguage(LocaleFromLanguage(record.language));
-    }
-
     void TakeInventory(const std::wstring& patchCode, const std::vector<std::wstring>& targets)
     {
         for (const std::wstring& code : targets) {
@@ -74,7 +68,7 @@ private:
             }
             ++installedCount_;
             ProductRecord record = ReadInstalledProduct(queries_, code);
-            SelectProduct(record);
+            SelectProduct(run_.reporter, record);
             if (NeedsPatch(record, patchCode))
                 ApplicableProducts.push_back(record);
         }
@@ -113,7 +107,7 @@ private:
     {
         std::uint32_t restart = msi::Success;
         for (ProductRecord& record : ApplicableProducts) {
-            SelectProduct(record);
+            SelectProduct(run_.reporter, record);
             if (record.version == UpToDateVersion) {
                 run_.log.Info(DescribedProduct(record) + L": already at the up-to-date version");
                 run_.reporter.ShowMessage(message::AlreadyUpToDate);

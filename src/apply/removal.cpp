@@ -52,7 +52,7 @@ public:
         // Half a removal is worse than none: every product must allow it before any changes.
         for (const ProductRecord& record : holders) {
             if (!queries_.IsPatchRemovable(patchCode_, record.productCode, record.context)) {
-                SelectProduct(record);
+                SelectProduct(run_.reporter, record);
                 run_.log.Error(DescribedProduct(record) +
                                L": its registration of the patch cannot be removed; no product is changed");
                 run_.reporter.ShowMessage(message::CannotBeRemoved);
@@ -63,12 +63,6 @@ public:
     }
 
 private:
-    void SelectProduct(const ProductRecord& record)
-    {
-        CurrentProductName = record.productName;
-        run_.reporter.SelectLanguage(LocaleFromLanguage(record.language));
-    }
-
     // In the order of the target list, each asked in its own context.
     std::vector<ProductRecord> ProductsWithThePatch(const std::vector<std::wstring>& targets)
     {
@@ -92,7 +86,7 @@ private:
     {
         std::uint32_t restart = msi::Success;
         for (const ProductRecord& record : holders) {
-            SelectProduct(record);
+            SelectProduct(run_.reporter, record);
             std::uint32_t result = Remove(record);
             // The installer's word is not enough: a patch still registered was not removed.
             if (IsSuccessOrRestart(result) &&

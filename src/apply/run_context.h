@@ -6,6 +6,7 @@
 
 #include "app/reporter.h"
 #include "app/run_options.h"
+#include "product_record.h"
 #include "installer/installer.h"
 #include "platform/platform.h"
 #include "runlog/run_log.h"
@@ -24,6 +25,9 @@ struct RunContext {
     // The run log's own file, which no product's installer log may take.
     std::wstring runLogPath;
 };
+
+// Names `record` in every message from here on, in the product's own language.
+void SelectProduct(Reporter& reporter, const ProductRecord& record);
 
 // The installer's UI while it changes a product. Where no one can see a window its basic UI
 // is kept to the progress window, so that no modal error box of its own waits there for a

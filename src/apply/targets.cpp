@@ -1,5 +1,7 @@
 #include "targets.h"
 
+#include "run_context.h"
+
 #include <algorithm>
 #include <cwchar>
 
@@ -40,6 +42,12 @@ ProductRecord ReadInstalledProduct(const ProductQueries& queries, const std::wst
 std::uint32_t LocaleFromLanguage(const std::wstring& language)
 {
     return static_cast<std::uint32_t>(std::wcstol(language.c_str(), nullptr, 10));
+}
+
+void SelectProduct(Reporter& reporter, const ProductRecord& record)
+{
+    CurrentProductName = record.productName;
+    reporter.SelectLanguage(LocaleFromLanguage(record.language));
 }
 
 }  // namespace apply
