@@ -66,6 +66,13 @@ def cannot_run_reason(arch=ARCH):
     return None
 
 
+def runnable_arch():
+    """The build whose programs run here, and why it is not the shipped one: ("i686", None), or
+    ("x86_64", the reason) on a kernel that refuses 32-bit programs."""
+    reason = cannot_run_reason("i686")
+    return ("x86_64", reason) if reason else ("i686", None)
+
+
 RELAY_INCLUDE = "user32.MessageBoxW;msi.*"
 
 
