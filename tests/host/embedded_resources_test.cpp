@@ -48,3 +48,58 @@ TEST(UpToDateVersionResource, AControlCharacterAnywhereIsRefusedAndItsNeighbours
 }
 
 }  // namespace
+
+namespace {
+
+const package::PackageSet EditionSplit{{L"Core-SP1.msp", L"Core-SP1-de.msp"},
+                                       {{L"{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C1A01}", L"12.2.0.4"},
+                                        {L"{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C1A02}", L"12.2.1"}}};
+
+std::optional<package::PackageSet> SetFromText(std::wstring_view text)
+{
+    return package::DecodePackageSet(package::EncodeUpToDateVersion(text));
+}
+
+TEST(PackageSetResource, ASetComesBackAsWrittenInItsOrder)
+{
+    const std::optional<package::PackageSet> decoded = package::DecodePackageSet(package::EncodePackageSet(EditionSplit));
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->fileNames, EditionSplit.fileNames);
+    ASSERT_EQ(decoded->versions.size(), 2u);
+    EXPECT_EQ(decoded->versions[1].productCode, EditionSplit.versions[1].productCode);
+    EXPECT_EQ(decoded->versions[1].version, L"12.2.1");
+    EXPECT_EQ(package::SetPackageResourceName(0), L"IDR_MSP1");
+    EXPECT_EQ(package::SetPackageResourceName(11), L"IDR_MSP12");
+}
+
+TEST(PackageSetResource, DamagedSetsAreRefused)
+{
+    constexpr std::wstring_view code = L"{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C1A01}";
+    const std::wstring versions = std::wstring(L"\n") + std::wstring(code) + L" 12.2.0.4\n";
+    for (const std::wstring& text : std::vector<std::wstring>{
+             L"a.msp\n" + versions,                       // one package is no set
+             L"a.msp\nA.MSP\n" + versions,                // names that meet on a case-blind disk
+             L"a.msp\n..\\b.msp\n" + versions,            // a name that leaves the folder
+             L"a.msp\nb.msp\n",                           // no version table
+             L"a.msp\nb.msp" + versions,                  // no empty line: the table is a name
+             L"a.msp\nb.msp\n\n{6E1D3F6A} 12.2.0.4\n",    // a code that is no GUID
+             L"a.msp\nb.msp\n\n" + std::wstring(code) + L"\n",  // a product without its version
+             L"a.msp\nb.msp\n" + versions + std::wstring(code) + L" 12.2.0.5\n",  // a product twice
+             L"a.msp\nb.msp\n" + versions.substr(0, versions.size() - 1),         // cut short
+         })
+        EXPECT_FALSE(SetFromText(text)) << text;
+    const std::vector<std::byte> odd(7, std::byte{'a'});
+    EXPECT_FALSE(package::DecodePackageSet(odd));
+}
+
+TEST(PackageSetResource, OnlyNamesThatStayInTheFolderAreUsable)
+{
+    for (const wchar_t* name : {L"Core-SP1.msp", L"kb 1234 (x64).MSP", L"\u00FCbung.msp", L"CONSOLE.msp", L"COM0.msp"})
+        EXPECT_TRUE(package::IsUsablePackageFileName(name)) << name;
+    for (const wchar_t* name : {L"", L".", L"..", L"a\\b.msp", L"a/b.msp", L"C:b.msp", L"a.msp:stream", L"*.msp",
+                                L"a.msp.", L"a.msp ", L"a\tb.msp", L"CON", L"nul.msp", L"Lpt1.txt", L"com9"})
+        EXPECT_FALSE(package::IsUsablePackageFileName(name)) << name;
+    EXPECT_FALSE(package::IsUsablePackageFileName(std::wstring(256, L'a')));
+}
+
+}  // namespace
