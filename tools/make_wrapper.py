@@ -1,7 +1,9 @@
 """make wrapper MSP=<patch.msp> OUT=<wrapper.exe> [VERSION=<v>] [STUB=<stub.exe>]: makes a wrapper
 for a patch on this Linux machine, the way a release engineer does on Windows, by running the
 maker under Wine in a private prefix: the shipped i686 maker, with the shipped i686 stub unless
-STUB says otherwise."""
+STUB says otherwise. On a kernel that refuses 32-bit programs the x64 maker makes it from the
+same stub, as a release engineer's x64 maker does for a patch too large for the 32-bit one: the
+makers are reproducible, so the wrapper is the one the i686 maker would make."""
 import pathlib
 import shutil
 import subprocess
@@ -13,14 +15,21 @@ sys.path[:0] = [str(ROOT / "tests" / "wine")]
 import harness  # noqa: E402
 
 PREFIX = ROOT / "build" / "wine" / "maker"
-MAKER = harness.BUILDS["i686"] / "svcpack-make.exe"
 SHIPPED_STUB = harness.BUILDS["i686"] / "svcpack.exe"
 
 
-def prefix():
-    """The maker's prefix, made on first use, and made anew when it predates 32-bit Wine (it
-    then has no syswow64 and cannot run the 32-bit maker)."""
-    if not (PREFIX / "drive_c" / "windows" / "syswow64").is_dir():
+def maker_choice():
+    """The build whose maker runs, and the line that says why when it is not the i686 one."""
+    arch, reason = harness.runnable_arch()
+    if reason is None:
+        return arch, None
+    return arch, f"make wrapper: {reason}; the x64 maker makes the wrapper from the i686 stub (/stub) instead"
+
+
+def prefix(arch):
+    """The maker's prefix, made on first use, and made anew when the i686 maker is to run in it
+    and it predates 32-bit Wine (it then has no syswow64 and cannot run the 32-bit maker)."""
+    if not (PREFIX / "system.reg").is_file() or (arch == "i686" and not (PREFIX / "drive_c" / "windows" / "syswow64").is_dir()):
         shutil.rmtree(PREFIX, ignore_errors=True)
         PREFIX.parent.mkdir(parents=True, exist_ok=True)
         subprocess.run([harness.WINE, "wineboot", "-i"], env=harness.base_env(PREFIX), check=True,
@@ -34,11 +43,14 @@ def main(arguments):
               file=sys.stderr)
         return 2
     package, out, version, stub = (arguments + ["", ""])[:4]
-    command = [MAKER, harness.windows_path(package), harness.windows_path(out),
+    arch, why = maker_choice()
+    if why:
+        print(why, file=sys.stderr)
+    command = [harness.BUILDS[arch] / "svcpack-make.exe", harness.windows_path(package), harness.windows_path(out),
                "/stub", harness.windows_path(stub or SHIPPED_STUB)]
     if version:
         command += ["/version", version]
-    proc = prefix().wine(command, check=False, loader=harness.LOADERS["i686"])
+    proc = prefix(arch).wine(command, check=False, loader=harness.LOADERS[arch])
     sys.stdout.write(proc.stdout)
     sys.stderr.write(proc.stderr)
     return proc.returncode

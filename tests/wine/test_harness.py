@@ -1,21 +1,48 @@
-"""When the i686 tests are skipped: only a kernel that refuses the 32-bit loader's format is a
-reason; a loader that is missing is a broken setup, which fails the run."""
+"""Which build runs: only a kernel that refuses the 32-bit loader's format makes the i686 build
+unrunnable, and then every tool that runs programs turns to the x86_64 build and says why; a
+loader that is missing is a broken setup, which fails the run."""
 import errno
 
 import pytest
 
+import demo
 import harness
+import make_wrapper
 
 
-def test_only_exec_format_error_makes_the_build_unrunnable(monkeypatch, tmp_path):
-    foreign = tmp_path / "foreign-loader"
-    foreign.write_bytes(b"\x7fELF\x03" + bytes(60))  # executable, in no format this kernel runs
-    foreign.chmod(0o755)
-    monkeypatch.setitem(harness.LOADERS, "i686", str(foreign))
-    assert "Exec format error" in harness.cannot_run_reason("i686")
+def loader(tmp_path, kind):
+    path = tmp_path / f"{kind}-loader"
+    if kind == "foreign":
+        path.write_bytes(b"\x7fELF\x03" + bytes(60))  # executable, in no format this kernel runs
+    elif kind == "running":
+        path.write_text("#!/bin/sh\nexit 0\n")
+    if kind != "missing":
+        path.chmod(0o755)
+    return str(path)
 
-    monkeypatch.setitem(harness.LOADERS, "i686", str(tmp_path / "missing-loader"))
+
+# The choice each tool makes, read as (the build it runs, whether it says why).
+CHOICES = {
+    "demo": demo.build_choice,
+    "wrapper": make_wrapper.maker_choice,
+}
+
+
+@pytest.mark.parametrize("tool", CHOICES)
+@pytest.mark.parametrize("kind, arch", [("foreign", "x86_64"), ("running", "i686")])
+def test_each_tool_runs_the_build_this_kernel_runs_and_says_why(monkeypatch, tmp_path, tool, kind, arch):
+    monkeypatch.setitem(harness.LOADERS, "i686", loader(tmp_path, kind))
+    chosen, why = CHOICES[tool]()
+    assert chosen == arch
+    if arch == "i686":
+        assert why is None
+    else:
+        assert "Exec format error" in why and "i686" in why
+
+
+@pytest.mark.parametrize("tool", CHOICES)
+def test_a_missing_loader_is_a_broken_setup(monkeypatch, tmp_path, tool):
+    monkeypatch.setitem(harness.LOADERS, "i686", loader(tmp_path, "missing"))
     with pytest.raises(OSError) as missing:
-        harness.cannot_run_reason("i686")
+        CHOICES[tool]()
     assert missing.value.errno == errno.ENOENT
-
