@@ -26,17 +26,18 @@ release=$(. /etc/os-release && echo "${ID:-}:${VERSION_CODENAME:-}")
 codename=${release#*:}
 
 # The 64-bit halves of the libraries that Wine's 32-bit half needs, where the machine has them
-# at a version that the lists passed in ($1: apt options) do not offer for i386: each becomes
-# "name:amd64=<the i386 candidate>", so that both halves can be of one version.
+# at a version newer than the lists passed in ($1: apt options) offer for i386: each becomes
+# "name:amd64=<the i386 candidate>", so that both halves can be of one version. Only libraries
+# whose halves must match (Multi-Arch: same); one the machine has older, apt raises by itself.
 partners() {
     apt-cache $1 depends --recurse --no-recommends --no-suggests --no-conflicts --no-breaks \
         --no-replaces --no-enhances wine32:i386 libwine:i386 2>/dev/null | sed -n 's/^\([^ <][^ ]*\):i386$/\1/p' | sort -u |
     while read -r name; do
-        have=$(dpkg-query -W -f='${Version}' "$name:amd64" 2>/dev/null) || continue
-        [ -n "$have" ] || continue
+        [ "$(dpkg-query -W -f='${Multi-Arch}' "$name:amd64" 2>/dev/null)" = same ] || continue
+        have=$(dpkg-query -W -f='${Version}' "$name:amd64")
         want=$(apt-cache $1 policy "$name:i386" | sed -n 's/^ *Candidate: //p')
-        case "$want" in ""|"(none)"|"$have") continue ;; esac
-        echo "$name:amd64=$want"
+        case "$want" in ""|"(none)") continue ;; esac
+        dpkg --compare-versions "$have" gt "$want" && echo "$name:amd64=$want"
     done
 }
 
@@ -57,7 +58,12 @@ install_wine_from_main_suites() {
     $as_root apt-get $main_only update -qq
     aligned=$(partners "$main_only" | tr '\n' ' ')
     [ -z "$aligned" ] || echo "setup: aligning with the main suites' 32-bit half (downgrading): $aligned"
-    apt_install $main_only --allow-downgrades $wine_packages $aligned
+    if ! apt_install $main_only --allow-downgrades $wine_packages $aligned; then
+        rm -rf "$work"
+        echo "setup: the $codename main suites cannot give Wine's 32-bit half beside this machine's 64-bit" \
+             "libraries without removing packages, which setup never does; run it again once every index downloads" >&2
+        exit 1
+    fi
     rm -rf "$work"
 }
 
