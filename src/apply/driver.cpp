@@ -37,7 +37,6 @@ public:
                 return Refuse(L"The wrapper carries no up-to-date version");
             UpToDateVersion = std::move(*version);
         }
-        set_ = std::move(embedded->set);
         // Held from here on, no package can change between the checks and the installer's
         // reads; a package that could not be written whole is never read, and a set is used
         // only whole.
@@ -45,6 +44,7 @@ public:
             carried_.LetGo();
             return Refuse(L"");
         }
+        set_ = std::move(embedded->set);
         const DriverResult result = ReadAndApply();
         carried_.LetGo();
         return result;

@@ -210,7 +210,6 @@ std::optional<std::wstring> EmbeddedUpToDateVersion(HMODULE module)
     return version;
 }
 
-}  // namespace package
 
 std::optional<std::vector<std::byte>> EmbeddedSetResource(HMODULE module)
 {
@@ -240,3 +239,5 @@ std::optional<std::wstring> CreateTemporaryFolder()
         return std::nullopt;
     return folder + L"\\";
 }
+
+}  // namespace package
