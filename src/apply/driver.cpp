@@ -123,8 +123,10 @@ private:
             else
                 sequence.emplace_back(entries[i].order, candidates[i]);
         }
-        std::stable_sort(sequence.begin(), sequence.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        // By order, and in the set's order where the installer gives two the same place.
+        // (std::stable_sort would bring the nothrow operator new and with it the exception
+        // runtime into the wrapper.)
+        std::sort(sequence.begin(), sequence.end());
         std::vector<std::size_t> needed;
         for (const auto& [order, patch] : sequence) {
             if (queries_.IsPatchRegistered(carried_[patch].facts.patchCode, record.productCode, record.context))
