@@ -7,6 +7,7 @@
 #include "apply/targets.h"
 #include "installer/msi_library_win.h"
 #include "messages.h"
+#include "package/extract_mode.h"
 #include "package/product_list.h"
 #include "parse_command_line.h"
 #include "platform/decimal.h"
@@ -20,13 +21,14 @@
 
 namespace {
 
-std::uint32_t RunOtherModes(WindowsPlatform& platform, msi::MsiLibrary& installer, const Reporter& reporter)
+std::uint32_t RunOtherModes(const apply::RunContext& run, WindowsPlatform& platform, msi::MsiLibrary& installer)
 {
     std::uint32_t exitCode = msi::Success;
-    std::wstring extractPath = RunOptions.extractPath;
-    if (RunOptions.extractOnly && !platform.ExtractPatchPackage(extractPath))
+    const bool showFolder = !RunOptions.quiet && run.reporter.WindowsVisible();
+    if (RunOptions.extractOnly &&
+        !package::ExtractEmbeddedPackages(platform, run.log, RunOptions.extractPath, showFolder))
         exitCode = msi::InstallFailure;
-    if (RunOptions.listOnly && !package::ShowTargetProductList(platform, installer, reporter.WindowsVisible()) &&
+    if (RunOptions.listOnly && !package::ShowTargetProductList(platform, installer, run.reporter.WindowsVisible()) &&
         exitCode == msi::Success)
         exitCode = msi::InstallFailure;
     return exitCode;
@@ -42,7 +44,7 @@ std::uint32_t RunSelectedModes(const apply::RunContext& run, WindowsPlatform& pl
         return apply::ApplyPatchToProducts(run).exitCode;
     if (RunOptions.removeMode)
         return apply::RemovePatchFromProducts(run).exitCode;
-    return RunOtherModes(platform, installer, run.reporter);
+    return RunOtherModes(run, platform, installer);
 }
 
 // The run log's file: the one "/log" names, else one beside the installer's logs in the

@@ -40,12 +40,16 @@ std::wstring BuildRemovalProperties(const std::wstring& localeId, bool suppressR
     return line;
 }
 
+std::wstring BuildPatchProperties(const std::wstring& localeId, const std::wstring& filesInUseText,
+                                  bool suppressRestart)
+{
+    return BuildRemovalProperties(localeId, suppressRestart) + L" FILESINUSETEXT=" + Quoted(filesInUseText);
+}
+
 std::wstring BuildCommandLine(const std::wstring& packagePath, const std::wstring& localeId,
                               const std::wstring& filesInUseText, bool suppressRestart)
 {
-    return L"PATCH=" + Quoted(packagePath) + L" " + BuildRemovalProperties(localeId, suppressRestart) +
-           L" FILESINUSETEXT=" + Quoted(filesInUseText);
+    return L"PATCH=" + Quoted(packagePath) + L" " + BuildPatchProperties(localeId, filesInUseText, suppressRestart);
 }
-
 
 }  // namespace apply

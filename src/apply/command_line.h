@@ -15,6 +15,11 @@ namespace apply {
 std::wstring BuildCommandLine(const std::wstring& packagePath, const std::wstring& localeId,
                               const std::wstring& filesInUseText, bool suppressRestart);
 
+// The same without PATCH, for several patches applied in one call, where the installer sets
+// PATCH (and REINSTALL) itself: [LOCALEID=<id> ]REBOOTPROMPT=SUPPRESS [REBOOT=ReallySuppress ]FILESINUSETEXT="<text>".
+std::wstring BuildPatchProperties(const std::wstring& localeId, const std::wstring& filesInUseText,
+                                  bool suppressRestart);
+
 // The same properties for taking the patch back, without the package and the files-in-use
 // text: [LOCALEID=<id> ]REBOOTPROMPT=SUPPRESS[ REBOOT=ReallySuppress].
 std::wstring BuildRemovalProperties(const std::wstring& localeId, bool suppressRestart);

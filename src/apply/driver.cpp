@@ -1,15 +1,14 @@
 #include "driver.h"
 
-#include <memory>
+#include <algorithm>
 #include <vector>
 
 #include "app/messages.h"
 #include "app/run_options.h"
+#include "carried_patches.h"
 #include "command_line.h"
-#include "installer/scoped_log.h"
-#include "installer/scoped_ui_level.h"
-#include "log_name.h"
-#include "package_facts.h"
+#include "package/embedded_packages.h"
+#include "product_change.h"
 #include "product_entries.h"
 #include "product_queries.h"
 #include "product_record.h"
@@ -23,43 +22,60 @@ namespace {
 
 class Driver {
 public:
-    explicit Driver(const RunContext& run) : run_(run), queries_{run.installer} {}
+    explicit Driver(const RunContext& run) : run_(run), queries_{run.installer}, carried_(run) {}
 
     DriverResult Run()
     {
-        // A wrapper whose version is missing or damaged cannot tell a patched product from
-        // another: it fails as a wrapper without its package does.
-        std::optional<std::wstring> version = run_.platform.EmbeddedUpToDateVersion();
-        // Held from here on, the package cannot change between the checks and the
-        // installer's reads; a package that could not be written whole is never read.
-        std::unique_ptr<HeldFile> held = version ? run_.platform.ExtractAndHoldPatchPackage(packagePath_) : nullptr;
-        if (!held) {
-            run_.log.Error(version ? L"The patch package could not be extracted"
-                                   : L"The wrapper carries no up-to-date version");
-            run_.reporter.ShowMessage(message::InstallationError);
-            return {false, msi::InstallFailure};
+        std::optional<package::EmbeddedPackages> embedded = package::ReadEmbeddedPackages(run_.platform);
+        if (!embedded)
+            return Refuse(L"The wrapper's set resource is damaged");
+        if (!embedded->set) {
+            // A wrapper whose version is missing or damaged cannot tell a patched product from
+            // another: it fails as a wrapper without its package does.
+            std::optional<std::wstring> version = run_.platform.EmbeddedUpToDateVersion();
+            if (!version)
+                return Refuse(L"The wrapper carries no up-to-date version");
+            UpToDateVersion = std::move(*version);
         }
-        UpToDateVersion = std::move(*version);
+        // Held from here on, no package can change between the checks and the installer's
+        // reads; a package that could not be written whole is never read, and a set is used
+        // only whole.
+        if (!carried_.Extract(*embedded)) {
+            carried_.LetGo();
+            return Refuse(L"");
+        }
+        set_ = std::move(embedded->set);
         const DriverResult result = ReadAndApply();
-        held.reset();  // a held file cannot be deleted, not even by its holder
-        run_.platform.RemoveFile(packagePath_);
+        carried_.LetGo();
         return result;
     }
 
 private:
+    DriverResult Refuse(std::wstring_view reason)
+    {
+        if (!reason.empty())
+            run_.log.Error(reason);
+        run_.reporter.ShowMessage(message::InstallationError);
+        return {false, msi::InstallFailure};
+    }
+
     DriverResult ReadAndApply()
     {
-        const std::optional<PackageFacts> facts = ReadPackageFacts(run_, packagePath_);
-        if (!facts) {
+        if (!carried_.ReadFacts()) {
             run_.reporter.ShowMessage(message::InstallationError);
             return {false, msi::InstallFailure};
         }
-        run_.log.Info(L"Up-to-date version: " + UpToDateVersion);
-        TakeInventory(facts->patchCode, facts->targets);
+        if (set_) {
+            for (const package::ProductVersion& product : set_->versions)
+                run_.log.Info(L"Up-to-date version of " + product.productCode + L": " + product.version);
+        } else {
+            run_.log.Info(L"Up-to-date version: " + UpToDateVersion);
+        }
+        TakeInventory(carried_.Targets());
         return ApplyToProducts();
     }
 
-    void TakeInventory(const std::wstring& patchCode, const std::vector<std::wstring>& targets)
+    void TakeInventory(const std::vector<std::wstring>& targets)
     {
         for (const std::wstring& code : targets) {
             if (!queries_.IsProductInstalled(code)) {
@@ -69,38 +85,79 @@ private:
             ++installedCount_;
             ProductRecord record = ReadInstalledProduct(queries_, code);
             SelectProduct(run_.reporter, record);
-            if (NeedsPatch(record, patchCode))
+            record.patches = PatchesNeeded(record);
+            if (!record.patches.empty())
                 ApplicableProducts.push_back(record);
         }
     }
 
-    // Both questions are asked in the product's own context: a product installed for this
-    // user alone is unknown per machine.
-    bool NeedsPatch(const ProductRecord& record, const std::wstring& patchCode)
+    // The patches of the set that target the product, asked about together so that the
+    // installer can order them and leave out those that others make obsolete or supersede;
+    // then less those already registered there. Both questions are asked in the product's own
+    // context: a product installed for this user alone is unknown per machine.
+    std::vector<std::size_t> PatchesNeeded(const ProductRecord& record)
     {
         const std::wstring product = DescribedProduct(record);
-        int order = -1;
-        std::uint32_t status = 0;
-        const std::uint32_t result =
-            run_.installer.DeterminePatchSequence(record.productCode, record.context, packagePath_, order, status);
-        if (result != msi::Success || status != 0) {
-            run_.log.Warning(product + L": the patch does not fit it (the installer answered " +
-                             InstallerAnswer(result) + L", status " + InstallerAnswer(status) + L")");
+        const std::vector<std::size_t> candidates = carried_.Targeting(record.productCode);
+        std::vector<msi::PatchSequenceEntry> entries;
+        for (const std::size_t patch : candidates)
+            entries.push_back({carried_[patch].packagePath});
+        const std::uint32_t result = run_.installer.DeterminePatchSequence(record.productCode, record.context, entries);
+        const bool anyFits = std::any_of(entries.begin(), entries.end(),
+                                         [](const msi::PatchSequenceEntry& entry) { return entry.status == 0; });
+        if (result != msi::Success || !anyFits) {
+            run_.log.Warning(product + L": the patch does not fit it (" + SequenceAnswer(result, candidates, entries) +
+                             L")");
             run_.reporter.ShowMessage(message::PatchDoesNotFit);
-            return false;
+            return {};
         }
-        if (order == -1) {
+        std::vector<std::pair<int, std::size_t>> sequence;
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            const std::wstring name = carried_.Name(candidates[i]);
+            if (entries[i].status != 0)
+                run_.log.Info(product + L": " + name + L" does not fit it (status " + InstallerAnswer(entries[i].status) +
+                              L")");
+            else if (entries[i].order < 0)
+                run_.log.Info(product + L": the installer has no use for " + name +
+                              L" here (obsolete, superseded or already applied)");
+            else
+                sequence.emplace_back(entries[i].order, candidates[i]);
+        }
+        // By order, and in the set's order where the installer gives two the same place.
+        // (std::stable_sort would bring the nothrow operator new and with it the exception
+        // runtime into the wrapper.)
+        std::sort(sequence.begin(), sequence.end());
+        std::vector<std::size_t> needed;
+        for (const auto& [order, patch] : sequence) {
+            if (queries_.IsPatchRegistered(carried_[patch].facts.patchCode, record.productCode, record.context))
+                run_.log.Info(product + L": " + carried_.Name(patch) + L" is already registered");
+            else
+                needed.push_back(patch);
+        }
+        if (needed.empty())
             anyUpToDate_ = true;
-            run_.log.Info(product + L": the installer has no use for the patch here");
-            return false;
-        }
-        if (queries_.IsPatchRegistered(patchCode, record.productCode, record.context)) {
-            anyUpToDate_ = true;
-            run_.log.Info(product + L": the patch is already registered");
-            return false;
-        }
-        run_.log.Info(product + L": needs the patch");
-        return true;
+        else
+            run_.log.Info(product + L": needs " + carried_.Names(needed));
+        return needed;
+    }
+
+    // "the installer answered 0 (success), status 1642 (...)", with each patch's name for a set.
+    std::wstring SequenceAnswer(std::uint32_t result, const std::vector<std::size_t>& candidates,
+                                const std::vector<msi::PatchSequenceEntry>& entries) const
+    {
+        std::wstring answer = L"the installer answered " + InstallerAnswer(result);
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            answer += L", " + (set_ ? carried_.Name(candidates[i]) + L" " : L"") + L"status " +
+                      InstallerAnswer(entries[i].status);
+        return answer;
+    }
+
+    bool IsUpToDate(const ProductRecord& record) const
+    {
+        if (!set_)
+            return record.version == UpToDateVersion;
+        const std::optional<std::wstring> version = package::UpToDateVersionOf(*set_, record.productCode);
+        return version && record.version == *version;
     }
 
     DriverResult ApplyToProducts()
@@ -108,13 +165,17 @@ private:
         std::uint32_t restart = msi::Success;
         for (ProductRecord& record : ApplicableProducts) {
             SelectProduct(run_.reporter, record);
-            if (record.version == UpToDateVersion) {
+            if (IsUpToDate(record)) {
                 run_.log.Info(DescribedProduct(record) + L": already at the up-to-date version");
                 run_.reporter.ShowMessage(message::AlreadyUpToDate);
                 // Products configured before this one may still owe a restart.
                 return {false, restart};
             }
-            const std::uint32_t result = Configure(record);
+            std::uint32_t result = record.patches.size() == 1 ? Configure(record) : ApplyTogether(record);
+            // A wrapper of one patch trusts the installer's answer, as it always has.
+            if (set_)
+                result = CheckedRegistration(result, queries_, run_.log, record, carried_.Named(record.patches),
+                                             Registration::Applied);
             if (!IsSuccessOrRestart(result))
                 return ReportFailure(result);
             restart = MoreUrgentRestart(restart, result);
@@ -133,19 +194,32 @@ private:
     std::uint32_t Configure(ProductRecord& record)
     {
         const std::wstring filesInUse = run_.reporter.LoadResourceString(message::FilesInUseText, StringCapacity);
-        record.commandLine = BuildCommandLine(packagePath_, record.localeId, filesInUse, RunOptions.noRestart);
-        const std::optional<std::wstring> log =
-            run_.logFolder ? LogFilePath(*run_.logFolder, record.productName, {}, run_.runLogPath)
-                          : std::nullopt;
-        std::uint32_t result = 0;
-        {
-            const msi::ScopedLog logging(run_.installer, log.value_or(L""));
-            const msi::ScopedUiLevel uiLevel(
-                run_.installer, InstallerUiLevel(RunOptions.installerUi, run_.reporter.WindowsVisible()));
-            result = run_.installer.ConfigureProductEx(record.productCode, 0, 5, record.commandLine);
-        }
+        record.commandLine = BuildCommandLine(carried_[record.patches[0]].packagePath, record.localeId, filesInUse,
+                                              RunOptions.noRestart);
+        std::optional<std::wstring> log;
+        const std::uint32_t result = ChangeProduct(run_, record, {}, log, [&] {
+            return run_.installer.ConfigureProductEx(record.productCode, 0, 5, record.commandLine);
+        });
         LogInstallerCall(run_.log, DescribedProduct(record) + L": configured with " + record.commandLine, result,
                          log);
+        return result;
+    }
+
+    // Several patches for one product in one call, which registers each one (a PATCH list
+    // through MsiConfigureProductExW registers only the last under Wine), with one log.
+    std::uint32_t ApplyTogether(ProductRecord& record)
+    {
+        const std::wstring filesInUse = run_.reporter.LoadResourceString(message::FilesInUseText, StringCapacity);
+        record.commandLine = BuildPatchProperties(record.localeId, filesInUse, RunOptions.noRestart);
+        const std::wstring packages = carried_.PackagePathList(record.patches);
+        std::optional<std::wstring> log;
+        const std::uint32_t result = ChangeProduct(run_, record, {}, log, [&] {
+            return run_.installer.ApplyMultiplePatches(packages, record.productCode, record.commandLine);
+        });
+        LogInstallerCall(run_.log,
+                         DescribedProduct(record) + L": given " + carried_.Names(record.patches) + L" together (" +
+                             packages + L") with " + record.commandLine,
+                         result, log);
         return result;
     }
 
@@ -181,7 +255,8 @@ private:
 
     const RunContext& run_;
     const ProductQueries queries_;
-    std::wstring packagePath_;
+    CarriedPatches carried_;
+    std::optional<package::PackageSet> set_;
     int installedCount_ = 0;
     bool anyUpToDate_ = false;
 };

@@ -1,14 +1,12 @@
 #include "removal.h"
 
-#include <memory>
 #include <vector>
 
 #include "app/messages.h"
+#include "carried_patches.h"
 #include "command_line.h"
-#include "installer/scoped_log.h"
-#include "installer/scoped_ui_level.h"
-#include "log_name.h"
-#include "package_facts.h"
+#include "package/embedded_packages.h"
+#include "product_change.h"
 #include "product_entries.h"
 #include "product_queries.h"
 #include "targets.h"
@@ -19,28 +17,22 @@ namespace {
 
 class Removal {
 public:
-    explicit Removal(const RunContext& run) : run_(run), queries_{run.installer} {}
+    explicit Removal(const RunContext& run) : run_(run), queries_{run.installer}, carried_(run) {}
 
     DriverResult Run()
     {
-        // The package is read for its patch code and targets only: the installer removes a
-        // patch by its code, so no path of a temporary copy ever reaches it.
-        std::wstring packagePath;
-        std::unique_ptr<HeldFile> held = run_.platform.ExtractAndHoldPatchPackage(packagePath);
-        if (!held) {
-            run_.log.Error(L"The patch package could not be extracted");
+        // The packages are read for their patch codes and targets only: the installer removes
+        // a patch by its code, so no path of a temporary copy ever reaches it.
+        const std::optional<package::EmbeddedPackages> embedded = package::ReadEmbeddedPackages(run_.platform);
+        if (!embedded)
+            run_.log.Error(L"The wrapper's set resource is damaged");
+        const bool read = embedded && carried_.Extract(*embedded) && carried_.ReadFacts();
+        carried_.LetGo();
+        if (!read) {
             run_.reporter.ShowMessage(message::RemovalError);
             return {false, msi::InstallFailure};
         }
-        const std::optional<PackageFacts> facts = ReadPackageFacts(run_, packagePath);
-        held.reset();
-        run_.platform.RemoveFile(packagePath);
-        if (!facts) {
-            run_.reporter.ShowMessage(message::RemovalError);
-            return {false, msi::InstallFailure};
-        }
-        patchCode_ = facts->patchCode;
-        const std::vector<ProductRecord> holders = ProductsWithThePatch(facts->targets);
+        const std::vector<ProductRecord> holders = ProductsWithThePatch(carried_.Targets());
         if (holders.empty()) {
             // Said in the user's own language: no product is concerned.
             CurrentProductName.clear();
@@ -49,21 +41,25 @@ public:
             run_.reporter.ShowMessage(message::NothingToRemove);
             return {true, msi::Success};
         }
-        // Half a removal is worse than none: every product must allow it before any changes.
+        // Half a removal is worse than none: every product must allow it for every patch it
+        // has before any changes.
         for (const ProductRecord& record : holders) {
-            if (!queries_.IsPatchRemovable(patchCode_, record.productCode, record.context)) {
-                SelectProduct(run_.reporter, record);
-                run_.log.Error(DescribedProduct(record) +
-                               L": its registration of the patch cannot be removed; no product is changed");
-                run_.reporter.ShowMessage(message::CannotBeRemoved);
-                return {false, msi::PatchRemovalUnsupported};
+            for (const NamedPatch& patch : carried_.Named(record.patches)) {
+                if (!queries_.IsPatchRemovable(patch.patchCode, record.productCode, record.context)) {
+                    SelectProduct(run_.reporter, record);
+                    run_.log.Error(DescribedProduct(record) + L": its registration of " + patch.name +
+                                   L" cannot be removed; no product is changed");
+                    run_.reporter.ShowMessage(message::CannotBeRemoved);
+                    return {false, msi::PatchRemovalUnsupported};
+                }
             }
         }
         return RemoveFrom(holders);
     }
 
 private:
-    // In the order of the target list, each asked in its own context.
+    // In the order of the target list, each asked in its own context; each holder with the
+    // patches it has (ProductRecord::patches).
     std::vector<ProductRecord> ProductsWithThePatch(const std::vector<std::wstring>& targets)
     {
         std::vector<ProductRecord> holders;
@@ -73,10 +69,16 @@ private:
                 continue;
             }
             ProductRecord record = ReadInstalledProduct(queries_, code);
-            const bool registered = queries_.IsPatchRegistered(patchCode_, code, record.context);
-            run_.log.Info(DescribedProduct(record) +
-                          (registered ? L": has the patch" : L": does not have the patch"));
-            if (registered)
+            std::vector<std::size_t> lacking;
+            for (const std::size_t patch : carried_.Targeting(code))
+                (queries_.IsPatchRegistered(carried_[patch].facts.patchCode, code, record.context) ? record.patches
+                                                                                                 : lacking)
+                    .push_back(patch);
+            std::wstring holding = record.patches.empty() ? L"" : L"has " + carried_.Names(record.patches);
+            if (!lacking.empty())
+                holding += (holding.empty() ? L"" : L"; ") + std::wstring(L"does not have ") + carried_.Names(lacking);
+            run_.log.Info(DescribedProduct(record) + L": " + holding);
+            if (!record.patches.empty())
                 holders.push_back(std::move(record));
         }
         return holders;
@@ -87,13 +89,8 @@ private:
         std::uint32_t restart = msi::Success;
         for (const ProductRecord& record : holders) {
             SelectProduct(run_.reporter, record);
-            std::uint32_t result = Remove(record);
-            // The installer's word is not enough: a patch still registered was not removed.
-            if (IsSuccessOrRestart(result) &&
-                queries_.IsPatchRegistered(patchCode_, record.productCode, record.context)) {
-                run_.log.Error(DescribedProduct(record) + L": the patch is still registered after the removal");
-                result = msi::InstallFailure;
-            }
+            const std::uint32_t result = CheckedRegistration(Remove(record), queries_, run_.log, record,
+                                                             carried_.Named(record.patches), Registration::Removed);
             if (!IsSuccessOrRestart(result)) {
                 run_.platform.SetLastErrorValue(result);
                 run_.reporter.ShowMessage(message::RemovalError);
@@ -113,23 +110,21 @@ private:
     std::uint32_t Remove(const ProductRecord& record)
     {
         const std::wstring properties = BuildRemovalProperties(record.localeId, RunOptions.noRestart);
-        const std::optional<std::wstring> log =
-            run_.logFolder ? LogFilePath(*run_.logFolder, record.productName, RemovalLogSuffix, run_.runLogPath)
-                          : std::nullopt;
-        std::uint32_t result = 0;
-        {
-            const msi::ScopedLog logging(run_.installer, log.value_or(L""));
-            const msi::ScopedUiLevel uiLevel(
-                run_.installer, InstallerUiLevel(RunOptions.installerUi, run_.reporter.WindowsVisible()));
-            result = run_.installer.RemovePatches(patchCode_, record.productCode, properties);
-        }
-        LogInstallerCall(run_.log, DescribedProduct(record) + L": removal of the patch asked with " + properties, result, log);
+        std::optional<std::wstring> log;
+        const std::uint32_t result = ChangeProduct(run_, record, RemovalLogSuffix, log, [&] {
+            return run_.installer.RemovePatches(carried_.PatchCodeList(record.patches), record.productCode,
+                                                properties);
+        });
+        LogInstallerCall(run_.log,
+                         DescribedProduct(record) + L": removal of " + carried_.Names(record.patches) +
+                             L" asked with " + properties,
+                         result, log);
         return result;
     }
 
     const RunContext& run_;
     const ProductQueries queries_;
-    std::wstring patchCode_;
+    CarriedPatches carried_;
 };
 
 }  // namespace

@@ -4,6 +4,7 @@
 // the callers' buffer handling (2048/1024 characters, the retry after 234) is what is tested.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace msi {
 
@@ -38,6 +39,15 @@ constexpr std::uint32_t ContextMachine = 4;
 constexpr std::uint32_t SummaryTargetProducts = 7;  // PID_TEMPLATE
 constexpr std::uint32_t SummaryPatchCode = 9;       // PID_REVNUMBER
 
+// One patch file of a sequence question (MSIPATCHSEQUENCEINFOW with a file path): the
+// installer fills in where it goes in the product's sequence (-1: not applied, being obsolete,
+// superseded or no fit) and its status (0, or why it does not fit, such as 1642).
+struct PatchSequenceEntry {
+    std::wstring patchPath;
+    int order = -1;
+    std::uint32_t status = 0;
+};
+
 class Installer {
 public:
     virtual ~Installer() = default;
@@ -60,10 +70,10 @@ public:
     virtual std::uint32_t GetProductInfoEx(const std::wstring& productCode, std::uint32_t context,
                                            const wchar_t* property, wchar_t* buffer,
                                            std::uint32_t& length) = 0;
-    // MsiDeterminePatchSequenceW for one product in `context` (no user) and one patch file
+    // MsiDeterminePatchSequenceW for one product in `context` (no user) and the patch files
+    // of `entries`, asked together so that the installer can weigh them against each other
     virtual std::uint32_t DeterminePatchSequence(const std::wstring& productCode, std::uint32_t context,
-                                                 const std::wstring& patchPath, int& order,
-                                                 std::uint32_t& status) = 0;
+                                                 std::vector<PatchSequenceEntry>& entries) = 0;
     // MsiGetPatchInfoExW(patchCode, productCode, no user, context, property, buffer, length)
     virtual std::uint32_t GetPatchInfoEx(const std::wstring& patchCode, const std::wstring& productCode,
                                          std::uint32_t context, const wchar_t* property, wchar_t* buffer,
@@ -73,9 +83,14 @@ public:
                                     std::uint32_t attributes) = 0;
     virtual std::uint32_t ConfigureProductEx(const std::wstring& productCode, int installLevel,
                                              int installState, const std::wstring& commandLine) = 0;
-    // MsiRemovePatchesW(patchCode, productCode, INSTALLTYPE_SINGLE_INSTANCE, properties): the
-    // installer takes the patch by its code, never by a file
-    virtual std::uint32_t RemovePatches(const std::wstring& patchCode, const std::wstring& productCode,
+    // MsiApplyMultiplePatchesW(patchPaths, productCode, properties): the ';'-separated patch
+    // files applied to one product in one call, which registers each of them; the installer
+    // sets PATCH and REINSTALL itself
+    virtual std::uint32_t ApplyMultiplePatches(const std::wstring& patchPaths, const std::wstring& productCode,
+                                               const std::wstring& properties) = 0;
+    // MsiRemovePatchesW(patchCodes, productCode, INSTALLTYPE_SINGLE_INSTANCE, properties): the
+    // installer takes the patches (';'-separated) by their codes, never by a file
+    virtual std::uint32_t RemovePatches(const std::wstring& patchCodes, const std::wstring& productCode,
                                         const std::wstring& properties) = 0;
 };
 

@@ -32,6 +32,7 @@ MsiLibrary::MsiLibrary()
       getPatchInfoEx_(library_.Bind<decltype(getPatchInfoEx_)>("MsiGetPatchInfoExW")),
       enableLog_(library_.Bind<decltype(enableLog_)>("MsiEnableLogW")),
       configureProductEx_(library_.Bind<decltype(configureProductEx_)>("MsiConfigureProductExW")),
+      applyMultiplePatches_(library_.Bind<decltype(applyMultiplePatches_)>("MsiApplyMultiplePatchesW")),
       removePatches_(library_.Bind<decltype(removePatches_)>("MsiRemovePatchesW"))
 {
 }
@@ -110,13 +111,19 @@ std::uint32_t MsiLibrary::GetProductInfoEx(const std::wstring& productCode, std:
 }
 
 std::uint32_t MsiLibrary::DeterminePatchSequence(const std::wstring& productCode, std::uint32_t context,
-                                                 const std::wstring& patchPath, int& order, std::uint32_t& status)
+                                                 std::vector<PatchSequenceEntry>& entries)
 {
-    MSIPATCHSEQUENCEINFOW entry{patchPath.c_str(), MSIPATCH_DATATYPE_PATCHFILE, DWORD(-1), ERROR_SUCCESS};
+    std::vector<MSIPATCHSEQUENCEINFOW> infos;
+    infos.reserve(entries.size());
+    for (const PatchSequenceEntry& entry : entries)
+        infos.push_back({entry.patchPath.c_str(), MSIPATCH_DATATYPE_PATCHFILE, DWORD(-1), ERROR_SUCCESS});
     const std::uint32_t result = Call(determinePatchSequence_, ServiceFailure, productCode.c_str(),
-                                      static_cast<LPCWSTR>(nullptr), MSIINSTALLCONTEXT(context), DWORD(1), &entry);
-    order = static_cast<int>(entry.dwOrder);
-    status = entry.uStatus;
+                                      static_cast<LPCWSTR>(nullptr), MSIINSTALLCONTEXT(context),
+                                      DWORD(infos.size()), infos.data());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        entries[i].order = static_cast<int>(infos[i].dwOrder);
+        entries[i].status = infos[i].uStatus;
+    }
     return result;
 }
 
@@ -144,10 +151,16 @@ std::uint32_t MsiLibrary::ConfigureProductEx(const std::wstring& productCode, in
                 commandLine.c_str());
 }
 
-std::uint32_t MsiLibrary::RemovePatches(const std::wstring& patchCode, const std::wstring& productCode,
+std::uint32_t MsiLibrary::ApplyMultiplePatches(const std::wstring& patchPaths, const std::wstring& productCode,
+                                               const std::wstring& properties)
+{
+    return Call(applyMultiplePatches_, ServiceFailure, patchPaths.c_str(), productCode.c_str(), properties.c_str());
+}
+
+std::uint32_t MsiLibrary::RemovePatches(const std::wstring& patchCodes, const std::wstring& productCode,
                                         const std::wstring& properties)
 {
-    return Call(removePatches_, ServiceFailure, patchCode.c_str(), productCode.c_str(), INSTALLTYPE_SINGLE_INSTANCE,
+    return Call(removePatches_, ServiceFailure, patchCodes.c_str(), productCode.c_str(), INSTALLTYPE_SINGLE_INSTANCE,
                 properties.c_str());
 }
 

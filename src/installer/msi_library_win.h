@@ -31,8 +31,7 @@ public:
                                    const wchar_t* property, wchar_t* buffer,
                                    std::uint32_t& length) override;
     std::uint32_t DeterminePatchSequence(const std::wstring& productCode, std::uint32_t context,
-                                         const std::wstring& patchPath, int& order,
-                                         std::uint32_t& status) override;
+                                         std::vector<PatchSequenceEntry>& entries) override;
     std::uint32_t GetPatchInfoEx(const std::wstring& patchCode, const std::wstring& productCode,
                                  std::uint32_t context, const wchar_t* property, wchar_t* buffer,
                                  std::uint32_t& length) override;
@@ -40,7 +39,9 @@ public:
                             std::uint32_t attributes) override;
     std::uint32_t ConfigureProductEx(const std::wstring& productCode, int installLevel,
                                      int installState, const std::wstring& commandLine) override;
-    std::uint32_t RemovePatches(const std::wstring& patchCode, const std::wstring& productCode,
+    std::uint32_t ApplyMultiplePatches(const std::wstring& patchPaths, const std::wstring& productCode,
+                                       const std::wstring& properties) override;
+    std::uint32_t RemovePatches(const std::wstring& patchCodes, const std::wstring& productCode,
                                 const std::wstring& properties) override;
 
 private:
@@ -58,6 +59,7 @@ private:
     decltype(&::MsiGetPatchInfoExW) getPatchInfoEx_;
     decltype(&::MsiEnableLogW) enableLog_;
     decltype(&::MsiConfigureProductExW) configureProductEx_;
+    decltype(&::MsiApplyMultiplePatchesW) applyMultiplePatches_;
     decltype(&::MsiRemovePatchesW) removePatches_;
 };
 

@@ -150,4 +150,12 @@ std::optional<PackageSet> DecodePackageSet(std::span<const std::byte> bytes)
     return set;
 }
 
+std::optional<std::wstring> UpToDateVersionOf(const PackageSet& set, std::wstring_view productCode)
+{
+    for (const ProductVersion& product : set.versions)
+        if (SameIgnoringCase(product.productCode, productCode))
+            return product.version;
+    return std::nullopt;
+}
+
 }  // namespace package

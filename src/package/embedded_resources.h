@@ -62,4 +62,8 @@ std::vector<std::byte> EncodePackageSet(const PackageSet& set);
 // for each product, given once, a braced code and a usable version.
 std::optional<PackageSet> DecodePackageSet(std::span<const std::byte> bytes);
 
+// The set's up-to-date version of `productCode`, codes compared regardless of case as the
+// decoding does; no value for a product the set gives none.
+std::optional<std::wstring> UpToDateVersionOf(const PackageSet& set, std::wstring_view productCode);
+
 }  // namespace package

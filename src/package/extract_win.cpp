@@ -5,6 +5,7 @@
 
 #include "platform/decimal.h"
 #include "platform/file_identity_win.h"
+#include "platform/folders_win.h"
 #include "platform/system_library_win.h"
 #include "platform/temporary_directory.h"
 #include "compound_file.h"
@@ -23,29 +24,38 @@ UniqueKernelHandle CreateNewFile(const std::wstring& path, DWORD disposition)
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-// Tries "MSP<n>" names from a start that differs between processes until one can be created
-// where no file or directory stood. When none can, `packagePath` is emptied again and the
-// last-error value is that of the last creation tried.
-UniqueKernelHandle CreateTemporaryFile(const std::wstring& directory, std::wstring& packagePath)
+// Tries "MSP<n>" names in `directory` from a start that differs between processes until
+// `create(path)` makes one where no file or directory stood. When none can be made, `path` is
+// emptied again and the last-error value is that of the last creation tried.
+template <class Create>
+bool CreateUnderNewName(const std::wstring& directory, std::wstring& path, Create create)
 {
     const DWORD start = GetCurrentProcessId() * 7919u + GetTickCount();
     DWORD error = ERROR_FILE_EXISTS;
     for (DWORD attempt = 0; attempt < NameAttempts; ++attempt) {
-        packagePath = directory + L"MSP" + Decimal((start + attempt) % 1000000u);
-        UniqueKernelHandle file = CreateNewFile(packagePath, CREATE_NEW);
-        if (file)
-            return file;
+        path = directory + L"MSP" + Decimal((start + attempt) % 1000000u);
+        if (create(path))
+            return true;
         error = GetLastError();
         // A directory of that name answers "access denied"; tell it from a locked folder.
         const bool taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
-                           (error == ERROR_ACCESS_DENIED &&
-                            GetFileAttributesW(packagePath.c_str()) != INVALID_FILE_ATTRIBUTES);
+                           (error == ERROR_ACCESS_DENIED && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES);
         if (!taken)
             break;
     }
-    packagePath.clear();
+    path.clear();
     SetLastError(error);
-    return UniqueKernelHandle();
+    return false;
+}
+
+UniqueKernelHandle CreateTemporaryFile(const std::wstring& directory, std::wstring& packagePath)
+{
+    UniqueKernelHandle file;
+    CreateUnderNewName(directory, packagePath, [&](const std::wstring& path) {
+        file = CreateNewFile(path, CREATE_NEW);
+        return static_cast<bool>(file);
+    });
+    return file;
 }
 
 // The last-error value, or `fallback` where a failed call left none.
@@ -55,19 +65,36 @@ DWORD LastErrorOr(DWORD fallback)
     return error != ERROR_SUCCESS ? error : fallback;
 }
 
-// The embedded package's bytes, or the error that kept them from being used.
-DWORD FindPackage(HMODULE module, std::span<const std::byte>& package)
+// The bytes of resource `name` of `type`, or the error that kept them from being found.
+DWORD FindBytes(HMODULE module, LPCWSTR name, LPCWSTR type, std::span<const std::byte>& bytes)
 {
-    HRSRC resource = FindResourceW(module, PackageResourceName, PackageResourceType);
+    HRSRC resource = FindResourceW(module, name, type);
     if (!resource)
         return LastErrorOr(ERROR_RESOURCE_NAME_NOT_FOUND);
     const DWORD size = SizeofResource(module, resource);
     HGLOBAL loaded = size ? LoadResource(module, resource) : nullptr;
-    const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    if (!bytes)
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    if (!data)
         return LastErrorOr(ERROR_INVALID_DATA);
-    package = {static_cast<const std::byte*>(bytes), size};
+    bytes = {static_cast<const std::byte*>(data), size};
+    return ERROR_SUCCESS;
+}
+
+// The embedded package's bytes, or the error that kept them from being used.
+DWORD FindPackage(HMODULE module, const std::wstring& resourceName, std::span<const std::byte>& package)
+{
+    if (const DWORD error = FindBytes(module, resourceName.c_str(), PackageResourceType, package))
+        return error;
     return IsCompleteCompoundFile(package) ? ERROR_SUCCESS : ERROR_INVALID_DATA;
+}
+
+// The temporary folder that new names are made in, or the error that keeps it from use.
+DWORD UsableTemporaryDirectory(std::optional<std::wstring>& directory)
+{
+    directory = TemporaryDirectory();
+    if (!directory)
+        return LastErrorOr(ERROR_PATH_NOT_FOUND);
+    return directory->size() >= TemporaryDirectoryChars ? ERROR_FILENAME_EXCED_RANGE : ERROR_SUCCESS;
 }
 
 // How much of the written file is mapped at a time: a whole mapping of a large package would
@@ -105,20 +132,17 @@ DWORD CompareWithPackage(HANDLE file, std::span<const std::byte> package)
 
 // The extraction's steps; the error of the step that failed, or ERROR_SUCCESS. Every handle
 // it opens is closed by the time it returns, but the one it hands to `held`.
-DWORD Extract(HMODULE module, std::wstring& packagePath, UniqueKernelHandle* held)
+DWORD Extract(HMODULE module, const std::wstring& resourceName, std::wstring& packagePath, UniqueKernelHandle* held)
 {
     const bool temporary = packagePath.empty();
     std::optional<std::wstring> directory;
     if (temporary) {
-        directory = TemporaryDirectory();
-        if (!directory)
-            return LastErrorOr(ERROR_PATH_NOT_FOUND);
-        if (directory->size() >= TemporaryDirectoryChars)
-            return ERROR_FILENAME_EXCED_RANGE;
+        if (const DWORD error = UsableTemporaryDirectory(directory))
+            return error;
     }
 
     std::span<const std::byte> package;
-    if (const DWORD error = FindPackage(module, package))
+    if (const DWORD error = FindPackage(module, resourceName, package))
         return error;
 
     std::optional<FileIdentity> writtenFile;
@@ -162,10 +186,11 @@ std::optional<std::wstring> TemporaryDirectory()
     return platform::SecuredTemporaryDirectory(SecuredTemporaryPathFunction(), &::GetTempPathW);
 }
 
-bool ExtractPatchPackage(HMODULE module, std::wstring& packagePath, UniqueKernelHandle* held)
+bool ExtractPatchPackage(HMODULE module, const std::wstring& resourceName, std::wstring& packagePath,
+                         UniqueKernelHandle* held)
 {
     // Set here, once Extract's handles are closed: closing them may change the value.
-    const DWORD error = Extract(module, packagePath, held);
+    const DWORD error = Extract(module, resourceName, packagePath, held);
     if (error != ERROR_SUCCESS)
         SetLastError(error);
     return error == ERROR_SUCCESS;
@@ -183,6 +208,36 @@ std::optional<std::wstring> EmbeddedUpToDateVersion(HMODULE module)
     if (!version)
         SetLastError(ERROR_INVALID_DATA);
     return version;
+}
+
+
+std::optional<std::vector<std::byte>> EmbeddedSetResource(HMODULE module)
+{
+    std::span<const std::byte> bytes;
+    if (FindBytes(module, SetResourceName, SetResourceType, bytes) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::vector<std::byte>(bytes.begin(), bytes.end());
+}
+
+bool CreateFolders(const std::wstring& path)
+{
+    CreateFoldersOf(path + L"\\");
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::optional<std::wstring> CreateTemporaryFolder()
+{
+    std::optional<std::wstring> directory;
+    if (const DWORD error = UsableTemporaryDirectory(directory)) {
+        SetLastError(error);
+        return std::nullopt;
+    }
+    std::wstring folder;
+    if (!CreateUnderNewName(*directory, folder,
+                            [](const std::wstring& path) { return CreateDirectoryW(path.c_str(), nullptr) != 0; }))
+        return std::nullopt;
+    return folder + L"\\";
 }
 
 }  // namespace package

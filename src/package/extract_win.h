@@ -1,8 +1,10 @@
 #pragma once
 #include <windows.h>
 
+#include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/unique_handle_win.h"
 
@@ -15,7 +17,8 @@ constexpr std::size_t TemporaryDirectoryChars = 1024;
 // has it, else GetTempPathW (platform::SecuredTemporaryDirectory).
 std::optional<std::wstring> TemporaryDirectory();
 
-// Writes the embedded "MSP"/"IDR_MSP" resource of `module`, byte for byte, in one write
+// Writes the embedded "MSP" resource `resourceName` ("IDR_MSP", or a set's "IDR_MSP<n>") of
+// `module`, byte for byte, in one write
 // straight from the resource's memory; a resource that is no complete compound file is not
 // written at all. A non-empty `packagePath` is created or truncated; an empty one gets a new
 // "MSP<number>" file in the temporary directory, created exclusively so that nothing that
@@ -46,10 +49,22 @@ std::optional<std::wstring> TemporaryDirectory();
 // folder refusing the file: 5; a full disk: 112; a resource that is no complete package, a
 // file that differs from it or another file in its place: 13), set after every handle of the
 // extraction is closed.
-bool ExtractPatchPackage(HMODULE module, std::wstring& packagePath, UniqueKernelHandle* held = nullptr);
+bool ExtractPatchPackage(HMODULE module, const std::wstring& resourceName, std::wstring& packagePath,
+                         UniqueKernelHandle* held = nullptr);
 
 // The "IDR_MSPVERSION" resource of `module`; no value when it is missing (last error 1813 or 1814) or
 // is no usable version (last error 13).
 std::optional<std::wstring> EmbeddedUpToDateVersion(HMODULE module);
+
+// The bytes of the "IDR_MSPSET" resource of `module`; no value where it has none.
+std::optional<std::vector<std::byte>> EmbeddedSetResource(HMODULE module);
+
+// The folder `path` and every missing folder on the way; true when it is a folder now.
+bool CreateFolders(const std::wstring& path);
+
+// A new "MSP<number>" folder in the temporary folder, made where nothing stood (the names are
+// tried as for a temporary package), with its trailing separator; no value with the last
+// error of the last try.
+std::optional<std::wstring> CreateTemporaryFolder();
 
 }  // namespace package

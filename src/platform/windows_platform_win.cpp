@@ -93,9 +93,13 @@ std::optional<std::wstring> WindowsPlatform::FullPathName(const std::wstring& pa
 
 bool WindowsPlatform::RemoveFile(const std::wstring& path) { return DeleteFileW(path.c_str()) != 0; }
 
-bool WindowsPlatform::ExtractPatchPackage(std::wstring& packagePath)
+bool WindowsPlatform::CreateFolders(const std::wstring& path) { return package::CreateFolders(path); }
+
+std::optional<std::wstring> WindowsPlatform::CreateTemporaryFolder() { return package::CreateTemporaryFolder(); }
+
+bool WindowsPlatform::ExtractPatchPackage(const std::wstring& resourceName, std::wstring& packagePath)
 {
-    return package::ExtractPatchPackage(ModuleInstance, packagePath);
+    return package::ExtractPatchPackage(ModuleInstance, resourceName, packagePath);
 }
 
 namespace {
@@ -110,10 +114,11 @@ private:
 
 }  // namespace
 
-std::unique_ptr<HeldFile> WindowsPlatform::ExtractAndHoldPatchPackage(std::wstring& packagePath)
+std::unique_ptr<HeldFile> WindowsPlatform::ExtractAndHoldPatchPackage(const std::wstring& resourceName,
+                                                                      std::wstring& packagePath)
 {
     UniqueKernelHandle held;
-    if (!package::ExtractPatchPackage(ModuleInstance, packagePath, &held))
+    if (!package::ExtractPatchPackage(ModuleInstance, resourceName, packagePath, &held))
         return nullptr;
     return std::make_unique<HeldPackage>(std::move(held));
 }
@@ -121,4 +126,9 @@ std::unique_ptr<HeldFile> WindowsPlatform::ExtractAndHoldPatchPackage(std::wstri
 std::optional<std::wstring> WindowsPlatform::EmbeddedUpToDateVersion()
 {
     return package::EmbeddedUpToDateVersion(ModuleInstance);
+}
+
+std::optional<std::vector<std::byte>> WindowsPlatform::EmbeddedSetResource()
+{
+    return package::EmbeddedSetResource(ModuleInstance);
 }

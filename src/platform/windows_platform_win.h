@@ -20,9 +20,13 @@ public:
     std::optional<std::wstring> TemporaryDirectory() override;
     std::optional<std::wstring> FullPathName(const std::wstring& path, std::size_t capacity) override;
     bool RemoveFile(const std::wstring& path) override;
-    bool ExtractPatchPackage(std::wstring& packagePath) override;
-    std::unique_ptr<HeldFile> ExtractAndHoldPatchPackage(std::wstring& packagePath) override;
+    bool CreateFolders(const std::wstring& path) override;
+    std::optional<std::wstring> CreateTemporaryFolder() override;
+    bool ExtractPatchPackage(const std::wstring& resourceName, std::wstring& packagePath) override;
+    std::unique_ptr<HeldFile> ExtractAndHoldPatchPackage(const std::wstring& resourceName,
+                                                         std::wstring& packagePath) override;
     std::optional<std::wstring> EmbeddedUpToDateVersion() override;
+    std::optional<std::vector<std::byte>> EmbeddedSetResource() override;
 
 private:
     SystemLibrary user32_{L"user32.dll"};

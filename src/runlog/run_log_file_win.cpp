@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "entry.h"
+#include "platform/folders_win.h"
 #include "log_names.h"
 
 namespace runlog {
@@ -18,16 +19,6 @@ constexpr std::string_view LogStart = "<![LOG[";
 // rotation. Others may do all of that too.
 constexpr DWORD Access = FILE_READ_DATA | FILE_READ_ATTRIBUTES | FILE_APPEND_DATA | DELETE | SYNCHRONIZE;
 constexpr DWORD Sharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-
-// Each folder on the way to `path`. Prefixes that are no folder of their own ("C:",
-// "\\server") fail harmlessly, as does every folder already there; whether the way is
-// complete shows when the file is opened.
-void CreateFoldersOf(const std::wstring& path)
-{
-    for (std::size_t at = path.find_first_of(L"\\/", 1); at != std::wstring::npos;
-         at = path.find_first_of(L"\\/", at + 1))
-        CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
-}
 
 bool BeginsAsALog(HANDLE file)
 {

@@ -1,6 +1,7 @@
 #include "scripted_installer.h"
 
 #include <algorithm>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -119,19 +120,31 @@ std::uint32_t ScriptedInstaller::GetProductInfoEx(const std::wstring& productCod
 }
 
 std::uint32_t ScriptedInstaller::DeterminePatchSequence(const std::wstring& productCode, std::uint32_t context,
-                                                        const std::wstring&, int& order, std::uint32_t& status)
+                                                        std::vector<msi::PatchSequenceEntry>& entries)
 {
     calls.push_back(L"DeterminePatchSequence");
     sequenceContexts.push_back(context);
+    std::vector<std::wstring> paths;
+    for (const msi::PatchSequenceEntry& entry : entries)
+        paths.push_back(entry.patchPath);
+    sequenceLists.push_back(paths);
     const auto found = products.find(productCode);
     if (found == products.end())
         return msi::UnknownProduct;
     // As Wine's installer answers for a product asked about outside its own context.
     if (found->second.context != context)
         return 1610;  // ERROR_BAD_CONFIGURATION
-    order = found->second.order;
-    status = found->second.status;
-    return found->second.sequenceResult;
+    const ScriptedProduct& product = found->second;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const auto scripted = product.sequence.find(entries[i].patchPath);
+        if (scripted != product.sequence.end()) {
+            std::tie(entries[i].order, entries[i].status) = scripted->second;
+        } else {
+            entries[i].order = product.order == -1 || entries.size() == 1 ? product.order : static_cast<int>(i);
+            entries[i].status = product.status;
+        }
+    }
+    return product.sequenceResult;
 }
 
 std::uint32_t ScriptedInstaller::GetPatchInfoEx(const std::wstring& patchCode, const std::wstring& productCode,
@@ -144,7 +157,7 @@ std::uint32_t ScriptedInstaller::GetPatchInfoEx(const std::wstring& patchCode, c
     const auto found = products.find(productCode);
     if (found == products.end() || found->second.context != context)
         return msi::UnknownProduct;
-    if (!found->second.patchRegistered)
+    if (!found->second.patchRegistered && !found->second.registeredPatches.count(patchCode))
         return msi::UnknownPatch;
     if (std::wstring_view(property) == L"State")
         return CopyOut(L"1", buffer, length);
@@ -171,17 +184,59 @@ std::uint32_t ScriptedInstaller::ConfigureProductEx(const std::wstring& productC
     logsAtConfigure.push_back(logPath);
     if (onConfigure)
         onConfigure();
-    return products.at(productCode).configureResult;
+    ScriptedProduct& product = products.at(productCode);
+    std::vector<std::wstring> given;
+    for (const auto& [path, summary] : packages)
+        if (commandLine.find(L"PATCH=\"" + path + L"\"") != std::wstring::npos)
+            given.push_back(path);
+    Register(product, given, product.configureResult);
+    return product.configureResult;
 }
 
-std::uint32_t ScriptedInstaller::RemovePatches(const std::wstring& patchCode, const std::wstring& productCode,
+std::uint32_t ScriptedInstaller::ApplyMultiplePatches(const std::wstring& patchPaths, const std::wstring& productCode,
+                                                      const std::wstring& properties)
+{
+    calls.push_back(L"ApplyMultiplePatches");
+    multipleApplications.push_back({patchPaths, productCode, properties, uiLevel, logPath});
+    ScriptedProduct& product = products.at(productCode);
+    std::vector<std::wstring> given;
+    for (std::size_t start = 0; start <= patchPaths.size();) {
+        const std::size_t end = std::min(patchPaths.find(L';', start), patchPaths.size());
+        given.push_back(patchPaths.substr(start, end - start));
+        start = end + 1;
+    }
+    Register(product, given, product.configureResult);
+    return product.configureResult;
+}
+
+std::wstring ScriptedInstaller::PatchCodeOf(const std::wstring& path) const
+{
+    const auto package = packages.find(path);
+    if (package == packages.end() || !package->second.count(9))
+        return L"";
+    const std::wstring& revision = package->second.at(9);
+    return revision.substr(0, revision.find(L'}') + 1);
+}
+
+void ScriptedInstaller::Register(ScriptedProduct& product, const std::vector<std::wstring>& paths,
+                                 std::uint32_t result)
+{
+    if (!product.applyingTakes || (result != msi::Success && result != msi::RebootRequired && result != msi::RebootInitiated))
+        return;
+    for (const std::wstring& path : paths)
+        product.registeredPatches.insert(PatchCodeOf(path));
+}
+
+std::uint32_t ScriptedInstaller::RemovePatches(const std::wstring& patchCodes, const std::wstring& productCode,
                                                const std::wstring& properties)
 {
     calls.push_back(L"RemovePatches");
-    removals.push_back({patchCode, productCode, properties, uiLevel, logPath});
+    removals.push_back({patchCodes, productCode, properties, uiLevel, logPath});
     ScriptedProduct& product = products.at(productCode);
     const std::uint32_t result = product.removeResult;
-    if (product.removalTakes && (result == msi::Success || result == msi::RebootRequired || result == msi::RebootInitiated))
+    if (product.removalTakes && (result == msi::Success || result == msi::RebootRequired || result == msi::RebootInitiated)) {
         product.patchRegistered = false;
+        product.registeredPatches.clear();
+    }
     return product.removeResult;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,8 +18,14 @@ struct ScriptedProduct {
     std::uint32_t sequenceResult = msi::Success;
     int order = 0;
     std::uint32_t status = 0;
+    // A set's answers by package path: order and status; a path not named gets its index
+    // among those asked about with `status`, as Wine's installer answers, or `order` where
+    // that is -1.
+    std::map<std::wstring, std::pair<int, std::uint32_t>> sequence;
     std::uint32_t context = msi::ContextMachine;  // the one context that knows the product
-    bool patchRegistered = false;
+    bool patchRegistered = false;                 // every patch is registered
+    std::set<std::wstring> registeredPatches;     // these patch codes are
+    bool applyingTakes = true;  // a successful configuration registers the patches it was given
     std::wstring uninstallable = L"1";  // "Uninstallable" of the registered patch
     std::uint32_t configureResult = msi::Success;
     std::uint32_t removeResult = msi::Success;
@@ -47,6 +54,13 @@ public:
     };
     std::vector<Removal> removals;
     std::vector<std::uint32_t> sequenceContexts;     // contexts the sequence check was asked in
+    std::vector<std::vector<std::wstring>> sequenceLists;  // the package paths of each sequence check
+    struct MultipleApplication {
+        std::wstring patchPaths, productCode, properties;
+        int uiLevel;
+        std::wstring log;
+    };
+    std::vector<MultipleApplication> multipleApplications;
     std::vector<std::uint32_t> patchStateContexts;   // contexts the state query was asked in
     std::vector<int> uiLevelsAtConfigure;
     std::vector<std::wstring> logsAtConfigure;
@@ -67,16 +81,22 @@ public:
     std::uint32_t GetProductInfoEx(const std::wstring& productCode, std::uint32_t context, const wchar_t* property,
                                    wchar_t* buffer, std::uint32_t& length) override;
     std::uint32_t DeterminePatchSequence(const std::wstring& productCode, std::uint32_t context,
-                                         const std::wstring& patchPath, int& order, std::uint32_t& status) override;
+                                         std::vector<msi::PatchSequenceEntry>& entries) override;
     std::uint32_t GetPatchInfoEx(const std::wstring& patchCode, const std::wstring& productCode, std::uint32_t context,
                                  const wchar_t* property, wchar_t* buffer, std::uint32_t& length) override;
     std::uint32_t EnableLog(std::uint32_t mode, const std::wstring& path, std::uint32_t attributes) override;
     std::uint32_t ConfigureProductEx(const std::wstring& productCode, int installLevel, int installState,
                                      const std::wstring& commandLine) override;
-    std::uint32_t RemovePatches(const std::wstring& patchCode, const std::wstring& productCode,
+    std::uint32_t ApplyMultiplePatches(const std::wstring& patchPaths, const std::wstring& productCode,
+                                       const std::wstring& properties) override;
+    std::uint32_t RemovePatches(const std::wstring& patchCodes, const std::wstring& productCode,
                                 const std::wstring& properties) override;
 
 private:
+    // The patch code of the package at `path` (property 9 up to its first "}").
+    std::wstring PatchCodeOf(const std::wstring& path) const;
+    void Register(ScriptedProduct& product, const std::vector<std::wstring>& paths, std::uint32_t result);
+
     std::map<msi::Handle, std::wstring> handles_;  // summary path or product code
     msi::Handle nextHandle_ = 100;
 };

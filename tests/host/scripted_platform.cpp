@@ -40,14 +40,36 @@ bool ScriptedPlatform::RemoveFile(const std::wstring& path)
     return files.erase(path) == 1;
 }
 
-bool ScriptedPlatform::ExtractPatchPackage(std::wstring& packagePath)
+bool ScriptedPlatform::CreateFolders(const std::wstring& path)
 {
-    if (extractionFails) {
+    if (foldersFail) {
+        lastError = 5;  // ERROR_ACCESS_DENIED
+        return false;
+    }
+    folders.insert(path);
+    return true;
+}
+
+std::optional<std::wstring> ScriptedPlatform::CreateTemporaryFolder()
+{
+    if (foldersFail || !temporaryDirectory) {
+        lastError = 5;
+        return std::nullopt;
+    }
+    const std::wstring folder = *temporaryDirectory + L"MSP" + std::to_wstring(nextTemporaryFolder++);
+    folders.insert(folder);
+    return folder + L"\\";
+}
+
+bool ScriptedPlatform::ExtractPatchPackage(const std::wstring& resourceName, std::wstring& packagePath)
+{
+    extractedResources.push_back(resourceName);
+    if (extractionFails || resourceName == failingResource) {
         lastError = extractionError;
         return false;
     }
     if (packagePath.empty())
-        packagePath = extractedName;
+        packagePath = resourceName == L"IDR_MSP" ? extractedName : L"C:\\Temp\\MSPSET" + resourceName.substr(7);
     files.insert(packagePath);
     if (extractionFallsShort) {
         lastError = 112;  // ERROR_DISK_FULL
@@ -73,9 +95,10 @@ private:
 
 }  // namespace
 
-std::unique_ptr<HeldFile> ScriptedPlatform::ExtractAndHoldPatchPackage(std::wstring& packagePath)
+std::unique_ptr<HeldFile> ScriptedPlatform::ExtractAndHoldPatchPackage(const std::wstring& resourceName,
+                                                                       std::wstring& packagePath)
 {
-    if (!ExtractPatchPackage(packagePath))
+    if (!ExtractPatchPackage(resourceName, packagePath))
         return nullptr;
     return std::make_unique<ScriptedHeldFile>(*this, packagePath);
 }

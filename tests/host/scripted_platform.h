@@ -32,6 +32,14 @@ public:
     bool extractionFallsShort = false;
     std::uint32_t extractionError = 5;  // ERROR_ACCESS_DENIED, a temporary folder refusing
     std::wstring extractedName = L"C:\\Temp\\MSP1";
+    // A set's packages, by resource name ("IDR_MSP<n>"), are extracted to "C:\Temp\MSPSET<n>";
+    // the one named here fails as `extractionFails` does.
+    std::wstring failingResource;
+    std::vector<std::wstring> extractedResources;  // in the order asked for
+    std::optional<std::vector<std::byte>> setResource;  // the wrapper carries one patch without it
+    std::set<std::wstring> folders;                     // folders made
+    bool foldersFail = false;
+    std::uint32_t nextTemporaryFolder = 7;
     std::optional<std::wstring> upToDateVersion = std::wstring(L"12.2.0.4");
     std::set<std::wstring> files;
     // Files held open (HeldFile): as on Windows, no one can delete them, not even the holder.
@@ -53,9 +61,13 @@ public:
     std::optional<std::wstring> TemporaryDirectory() override { return temporaryDirectory; }
     std::optional<std::wstring> FullPathName(const std::wstring& path, std::size_t capacity) override;
     bool RemoveFile(const std::wstring& path) override;
-    bool ExtractPatchPackage(std::wstring& packagePath) override;
-    std::unique_ptr<HeldFile> ExtractAndHoldPatchPackage(std::wstring& packagePath) override;
+    bool CreateFolders(const std::wstring& path) override;
+    std::optional<std::wstring> CreateTemporaryFolder() override;
+    bool ExtractPatchPackage(const std::wstring& resourceName, std::wstring& packagePath) override;
+    std::unique_ptr<HeldFile> ExtractAndHoldPatchPackage(const std::wstring& resourceName,
+                                                         std::wstring& packagePath) override;
     std::optional<std::wstring> EmbeddedUpToDateVersion() override;
+    std::optional<std::vector<std::byte>> EmbeddedSetResource() override { return setResource; }
 };
 
 // The English texts of the wrapper's table, and a German version for language tests.

@@ -371,3 +371,23 @@ def rewrap(prefix, package, dest, wrapper=WRAPPER):
     it holds: the wrappers that the maker would refuse to make, for the wrapper's own defences."""
     prefix.wine([REWRAP, windows_path(wrapper), windows_path(package), windows_path(dest)])
     return pathlib.Path(dest)
+
+
+def set_resource(file_names, versions):
+    """The set resource's bytes: each file name and a line feed, an empty line, then
+    "<product code> <version>" and a line feed for each product, in UTF-16LE. Tests write
+    damaged ones by hand."""
+    lines = [*file_names, "", *(f"{code} {version}" for code, version in versions)]
+    return "".join(line + "\n" for line in lines).encode("utf-16-le")
+
+
+def rewrap_set(prefix, packages, dest, versions=(), resource=None, wrapper=WRAPPER):
+    """A copy of `wrapper` at `dest` that carries a set: `packages` is [(file name, path)], in
+    order; `versions` [(product code, up-to-date version)]. `resource` replaces the set
+    resource's bytes, whatever they hold. Nothing is checked, as rewrap checks nothing."""
+    dest = pathlib.Path(dest)
+    resource_file = dest.with_suffix(".set")
+    resource_file.write_bytes(resource if resource is not None else set_resource([n for n, _ in packages], versions))
+    prefix.wine([REWRAP, "/set", windows_path(wrapper), windows_path(dest), windows_path(resource_file),
+                 *(windows_path(path) for _, path in packages)])
+    return dest
