@@ -5,15 +5,15 @@
 #include <tuple>
 
 #include "maker/arguments.h"
-#include "maker/detection_rule.h"
-#include "maker/icon_file.h"
-#include "maker/pe_layout.h"
-#include "maker/patch_checks.h"
-#include "maker/patch_removal.h"
-#include "maker/patch_transforms.h"
-#include "maker/summary_stream.h"
-#include "maker/up_to_date_version.h"
-#include "maker/version_info.h"
+#include "maker/patch/patch_checks.h"
+#include "maker/patch/patch_removal.h"
+#include "maker/patch/patch_transforms.h"
+#include "maker/patch/summary_stream.h"
+#include "maker/patch/up_to_date_version.h"
+#include "maker/release/detection_rule.h"
+#include "maker/wrapper/icon_file.h"
+#include "maker/wrapper/pe_layout.h"
+#include "maker/wrapper/version_info.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "patch_transforms.h"
+#include "maker/patch/patch_transforms.h"
 
 namespace maker {
 

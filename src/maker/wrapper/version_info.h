@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "patch_metadata.h"
+#include "maker/patch/patch_metadata.h"
 
 namespace maker {
 
