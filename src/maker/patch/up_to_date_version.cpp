@@ -1,8 +1,12 @@
 #include "up_to_date_version.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "package/embedded_resources.h"
+#include "patch_set.h"
+#include "text/ascii_case.h"
+#include "version_order.h"
 
 namespace maker {
 
@@ -39,7 +43,69 @@ VersionDecision FromPatch(const std::vector<TransformProducts>& products)
     return decision;
 }
 
+// The transforms of `patch` that name `productCode` as their target; all of them where none
+// does, as a wrapper of that patch alone would take them.
+std::vector<TransformProducts> TransformsOf(const CheckedPatch& patch, const std::wstring& productCode)
+{
+    std::vector<TransformProducts> own;
+    std::ranges::copy_if(patch.products, std::back_inserter(own),
+                         [&](const TransformProducts& p) { return SameIgnoringAsciiCase(p.targetProductCode, productCode); });
+    return own.empty() ? patch.products : own;
+}
+
+std::wstring PathsOf(const std::vector<const CheckedPatch*>& patches)
+{
+    std::wstring paths;
+    for (const CheckedPatch* patch : patches)
+        paths += (paths.empty() ? L"" : L", ") + patch->path;
+    return paths;
+}
+
+// The product's version from the patches that target it; the refusal names them and the first
+// one that cannot tell.
+ProductUpToDate DecideProductVersion(const std::wstring& productCode, const std::vector<const CheckedPatch*>& patches,
+                                     const std::optional<std::wstring>& given, std::wstring& refusal)
+{
+    ProductUpToDate product{productCode, {}, false};
+    for (const CheckedPatch* patch : patches) {
+        const VersionDecision decision = DecideUpToDateVersion(TransformsOf(*patch, productCode), std::nullopt);
+        if (!decision.refusal.empty() && given)
+            return {productCode, *given, true};
+        if (!decision.refusal.empty()) {
+            refusal = L"its up-to-date version cannot be derived from its patches (" + PathsOf(patches) + L"): for " +
+                      patch->path + L", " + decision.refusal + L"; give it with /version";
+            return product;
+        }
+        if (product.version.empty() || CompareVersions(decision.version, product.version) > 0)
+            product.version = decision.version;
+    }
+    return product;
+}
+
 }  // namespace
+
+SetVersionDecision DecideSetVersions(const std::vector<CheckedPatch>& patches, const std::optional<std::wstring>& given)
+{
+    SetVersionDecision decision;
+    for (const std::wstring& code : SetTargets(patches)) {
+        std::vector<const CheckedPatch*> targeting;
+        for (const CheckedPatch& patch : patches)
+            if (Targets(patch, code))
+                targeting.push_back(&patch);
+        ProductUpToDate product = DecideProductVersion(code, targeting, given, decision.refusal);
+        if (!decision.refusal.empty()) {
+            decision.refusedProduct = code;
+            decision.products.clear();
+            return decision;
+        }
+        if (decision.highest.empty() || CompareVersions(product.version, decision.highest) > 0)
+            decision.highest = product.version;
+        decision.products.push_back(std::move(product));
+    }
+    if (given && std::ranges::none_of(decision.products, &ProductUpToDate::fromOption))
+        decision.warning = L"the patches give every product's up-to-date version; /version " + *given + L" is not used";
+    return decision;
+}
 
 VersionDecision DecideUpToDateVersion(const std::vector<TransformProducts>& products,
                                       const std::optional<std::wstring>& given)

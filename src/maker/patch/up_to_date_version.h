@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "checked_patch.h"
 #include "patch_transforms.h"
 
 namespace maker {
@@ -20,5 +21,25 @@ struct VersionDecision {
 // `products`: what each product transform of the patch says, in the patch's order.
 VersionDecision DecideUpToDateVersion(const std::vector<TransformProducts>& products,
                                       const std::optional<std::wstring>& given);
+
+// One product of a set and the version that means it has the set's patches.
+struct ProductUpToDate {
+    std::wstring productCode;
+    std::wstring version;
+    bool fromOption = false;
+};
+
+struct SetVersionDecision {
+    std::vector<ProductUpToDate> products;  // every target of the set, in order; empty when refused
+    std::wstring highest;                   // the highest of their versions, for the version resource
+    std::wstring warning;                   // set when /version was given but no product needs it
+    std::wstring refusedProduct;            // the product whose version cannot be derived
+    std::wstring refusal;                   // why, naming its patches; /version is needed
+};
+
+// For each product the set targets, the highest version a patch targeting it brings it to,
+// each patch's taken as for a wrapper of that patch alone from its transforms of that product
+// (or from all of them where none names it). `given` stands in where a patch cannot tell.
+SetVersionDecision DecideSetVersions(const std::vector<CheckedPatch>& patches, const std::optional<std::wstring>& given);
 
 }  // namespace maker

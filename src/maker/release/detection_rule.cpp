@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "maker/patch/patch_set.h"
+
 namespace maker {
 
 namespace {
@@ -65,31 +67,49 @@ void AppendField(std::wstring& out, std::wstring_view indent, std::wstring_view 
     out += last ? L"\n" : L",\n";
 }
 
-// `"name": true` or `false`, followed by more fields.
-void AppendFlag(std::wstring& out, std::wstring_view indent, std::wstring_view name, bool value)
+// `"name": true` or `false`, on a line of its own.
+void AppendFlag(std::wstring& out, std::wstring_view indent, std::wstring_view name, bool value, bool last = false)
 {
     AppendName(out, indent, name);
-    out += value ? L"true,\n" : L"false,\n";
+    out += value ? L"true" : L"false";
+    out += last ? L"\n" : L",\n";
 }
 
-void AppendRegistry(std::wstring& out, std::wstring_view name, std::wstring_view key)
+// The registry value to look for, as an object named `name` at `indent`.
+void AppendRegistry(std::wstring& out, std::wstring_view indent, std::wstring_view name, std::wstring_view key)
 {
-    out.append(L"      \"").append(name).append(L"\": {\n");
-    AppendField(out, L"        ", L"hive", MachineHive);
-    AppendField(out, L"        ", L"key", key);
-    AppendField(out, L"        ", L"view", L"64-bit");
-    AppendField(out, L"        ", L"value", L"State");
-    AppendField(out, L"        ", L"type", L"REG_DWORD");
-    out += L"        \"equals\": 1\n      }";
+    const std::wstring inner = std::wstring(indent) + L"  ";
+    out.append(indent).append(L"\"").append(name).append(L"\": {\n");
+    AppendField(out, inner, L"hive", MachineHive);
+    AppendField(out, inner, L"key", key);
+    AppendField(out, inner, L"view", L"64-bit");
+    AppendField(out, inner, L"value", L"State");
+    AppendField(out, inner, L"type", L"REG_DWORD");
+    out.append(inner).append(L"\"equals\": 1\n").append(indent).append(L"}");
+}
+
+// `"name": [` and each item, as `append(i)` writes it, up to `]` (without a comma after it).
+template <class AppendItem>
+void AppendArray(std::wstring& out, std::wstring_view indent, std::wstring_view name, std::size_t count, AppendItem append)
+{
+    AppendName(out, indent, name);
+    out += L"[";
+    for (std::size_t i = 0; i < count; ++i) {
+        out += i ? L",\n" : L"\n";
+        append(i);
+    }
+    if (count)
+        out.append(L"\n").append(indent);
+    out += L"]";
 }
 
 void AppendTarget(std::wstring& out, const TargetDetection& target, const std::wstring& version)
 {
     out += L"    {\n";
     AppendField(out, L"      ", L"productCode", target.productCode);
-    AppendRegistry(out, L"perMachine", target.machineKey);
+    AppendRegistry(out, L"      ", L"perMachine", target.machineKey);
     out += L",\n";
-    AppendRegistry(out, L"perUser", target.userKey);
+    AppendRegistry(out, L"      ", L"perUser", target.userKey);
     if (target.versionRule) {
         out += L",\n";
         AppendField(out, L"      ", L"productVersionAtLeast", version, true);
@@ -97,6 +117,45 @@ void AppendTarget(std::wstring& out, const TargetDetection& target, const std::w
         out += L"\n";
     }
     out += L"    }";
+}
+
+void AppendSetPatch(std::wstring& out, const SetPatchDetection& patch)
+{
+    out += L"    {\n";
+    AppendField(out, L"      ", L"fileName", patch.fileName);
+    AppendField(out, L"      ", L"patchCode", patch.patchCode);
+    AppendFlag(out, L"      ", L"removable", patch.removable, true);
+    out += L"    }";
+}
+
+void AppendSetTarget(std::wstring& out, const SetTargetDetection& target, const SetDetectionRule& rule)
+{
+    out += L"    {\n";
+    AppendField(out, L"      ", L"productCode", target.productCode);
+    AppendArray(out, L"      ", L"patches", target.patches.size(), [&](std::size_t i) {
+        const SetPatchKeys& keys = target.patches[i];
+        out += L"        {\n";
+        AppendField(out, L"          ", L"patchCode", rule.patches[keys.patch].patchCode);
+        AppendRegistry(out, L"          ", L"perMachine", keys.machineKey);
+        out += L",\n";
+        AppendRegistry(out, L"          ", L"perUser", keys.userKey);
+        out += L"\n        }";
+    });
+    if (!target.versionAtLeast.empty()) {
+        out += L",\n";
+        AppendField(out, L"      ", L"productVersionAtLeast", target.versionAtLeast, true);
+    } else {
+        out += L"\n";
+    }
+    out += L"    }";
+}
+
+// Whether a patch of the set that targets the product raises its ProductVersion.
+bool SetRaisesProductVersion(const std::wstring& productCode, const std::vector<CheckedPatch>& patches)
+{
+    return std::ranges::any_of(patches, [&](const CheckedPatch& patch) {
+        return Targets(patch, productCode) && RaisesProductVersion(productCode, patch.products);
+    });
 }
 
 }  // namespace
@@ -170,6 +229,69 @@ std::vector<std::wstring> DetectionLines(const DetectionRule& rule, const std::w
     }
     lines.push_back(std::wstring(L"Removable by the wrapper's /uninstall: ") + (rule.removable ? L"yes" : L"no"));
     return lines;
+}
+
+SetDetectionRule BuildSetDetectionRule(const std::vector<CheckedPatch>& patches, const std::vector<std::wstring>& fileNames,
+                                       const std::vector<bool>& removable, const std::vector<ProductUpToDate>& products)
+{
+    SetDetectionRule rule;
+    for (std::size_t i = 0; i < patches.size(); ++i)
+        rule.patches.push_back({fileNames[i], patches[i].patchCode, removable[i]});
+    for (const ProductUpToDate& product : products) {
+        const std::optional<std::wstring> packedProduct = PackedGuid(product.productCode);
+        if (!packedProduct)
+            continue;
+        SetTargetDetection target{product.productCode, {}, {}};
+        for (std::size_t i = 0; i < patches.size(); ++i)
+            if (const std::optional<std::wstring> packedPatch = PackedGuid(patches[i].patchCode);
+                packedPatch && Targets(patches[i], product.productCode))
+                target.patches.push_back({i, PatchKey(MachineSid, *packedProduct, *packedPatch),
+                                          PatchKey(UserSidPlaceholder, *packedProduct, *packedPatch)});
+        if (SetRaisesProductVersion(product.productCode, patches))
+            target.versionAtLeast = product.version;
+        rule.targets.push_back(std::move(target));
+    }
+    return rule;
+}
+
+std::vector<std::wstring> SetDetectionLines(const SetDetectionRule& rule, const std::wstring& jsonPath)
+{
+    std::vector<std::wstring> lines{
+        L"Detection rule (also in " + jsonPath + L"): the set is applied to an installed target product when",
+        L"  every patch of the set that targets the product is registered there: the registry, in its 64-bit",
+        L"  view, holds the DWORD value State = 1 in each of the keys below (per machine; for a product",
+        L"  installed per user, " + std::wstring(UserSidPlaceholder) + L" is that user's SID); or when the product has reached the version given:"};
+    const std::wstring hive = std::wstring(MachineHive) + L"\\";
+    for (const SetTargetDetection& target : rule.targets) {
+        lines.push_back(L"  " + target.productCode + L":");
+        for (const SetPatchKeys& keys : target.patches) {
+            const SetPatchDetection& patch = rule.patches[keys.patch];
+            lines.push_back(L"    " + patch.fileName + L" (" + patch.patchCode + L"):");
+            lines.push_back(L"      per machine: " + hive + keys.machineKey);
+            lines.push_back(L"      per user:    " + hive + keys.userKey);
+        }
+        if (!target.versionAtLeast.empty())
+            lines.push_back(L"    or: the product " + target.productCode + L" at version " + target.versionAtLeast +
+                            L" or later");
+    }
+    std::wstring removable = L"Removable by the wrapper's /uninstall:";
+    for (const SetPatchDetection& patch : rule.patches)
+        removable += L" " + patch.fileName + (patch.removable ? L" yes;" : L" no;");
+    removable.pop_back();
+    lines.push_back(removable);
+    return lines;
+}
+
+std::wstring SetDetectionJson(const SetDetectionRule& rule)
+{
+    std::wstring out = L"{\n";
+    AppendArray(out, L"  ", L"patches", rule.patches.size(), [&](std::size_t i) { AppendSetPatch(out, rule.patches[i]); });
+    out += L",\n";
+    AppendField(out, L"  ", L"userSidPlaceholder", UserSidPlaceholder);
+    AppendArray(out, L"  ", L"targets", rule.targets.size(),
+                [&](std::size_t i) { AppendSetTarget(out, rule.targets[i], rule); });
+    out += L"\n}\n";
+    return out;
 }
 
 }  // namespace maker
