@@ -230,6 +230,21 @@ int MakeForPatch(const Inputs& inputs, const MappedFile& package, const CheckedP
     return Made;
 }
 
+// The set's own resources: each package as IDR_MSP<i + 1>, the set resource, the version
+// resource; `names` holds the names the package edits point into.
+std::vector<ResourceEdit> SetResources(const std::deque<MappedFile>& packages, const std::vector<std::byte>& encodedSet,
+                                       const std::vector<std::byte>& versionInfo, std::vector<std::wstring>& names)
+{
+    std::vector<ResourceEdit> own;
+    for (std::size_t i = 0; i < packages.size(); ++i)
+        names.push_back(package::SetPackageResourceName(i));
+    for (std::size_t i = 0; i < packages.size(); ++i)
+        own.push_back({package::PackageResourceType, names[i].c_str(), NeutralLanguage, packages[i].bytes()});
+    own.push_back({package::SetResourceType, package::SetResourceName, NeutralLanguage, encodedSet});
+    own.push_back({RT_VERSION, MAKEINTRESOURCEW(VS_VERSION_INFO), NeutralLanguage, versionInfo});
+    return own;
+}
+
 int MakeForSet(const Inputs& inputs, const std::deque<MappedFile>& packages, const std::vector<CheckedPatch>& patches)
 {
     const Arguments& arguments = inputs.arguments;
@@ -240,12 +255,17 @@ int MakeForSet(const Inputs& inputs, const std::deque<MappedFile>& packages, con
         Warn(versions.warning);
 
     package::PackageSet set;
+    std::vector<std::wstring> codes, removalWarnings;
     std::vector<PatchMetadata> metadata;
-    std::vector<RemovalDecision> removals;
+    std::vector<bool> removable;
     for (const CheckedPatch& patch : patches) {
         set.fileNames.push_back(FileNameOf(patch.path));
+        codes.push_back(patch.patchCode);
         metadata.push_back(ReadPatchMetadata(patch.path));
-        removals.push_back(DecideRemovable(metadata.back().allowRemoval));
+        const RemovalDecision removal = DecideRemovable(metadata.back().allowRemoval);
+        removable.push_back(removal.removable);
+        if (!removal.warning.empty())
+            removalWarnings.push_back(patch.path + L": " + removal.warning);
     }
     for (const ProductUpToDate& product : versions.products)
         set.versions.push_back({product.productCode, product.version});
@@ -253,26 +273,13 @@ int MakeForSet(const Inputs& inputs, const std::deque<MappedFile>& packages, con
         versions.highest, inputs.fileName, SetMetadata(metadata), arguments.company, arguments.copyright));
     const std::vector<std::byte> encodedSet = package::EncodePackageSet(set);
     std::vector<std::wstring> names;
-    for (std::size_t i = 0; i < packages.size(); ++i)
-        names.push_back(package::SetPackageResourceName(i));
-    std::vector<ResourceEdit> own;
-    for (std::size_t i = 0; i < packages.size(); ++i)
-        own.push_back({package::PackageResourceType, names[i].c_str(), NeutralLanguage, packages[i].bytes()});
-    own.push_back({package::SetResourceType, package::SetResourceName, NeutralLanguage, encodedSet});
-    own.push_back({RT_VERSION, MAKEINTRESOURCEW(VS_VERSION_INFO), NeutralLanguage, versionInfo});
-    std::vector<bool> removable;
-    for (const RemovalDecision& removal : removals)
-        removable.push_back(removal.removable);
     const SetDetectionRule rule = BuildSetDetectionRule(patches, set.fileNames, removable, versions.products);
     std::uint64_t size = 0;
-    if (std::optional<Refusal> refusal = Write(inputs, own, SetDetectionJson(rule), size))
+    if (std::optional<Refusal> refusal = Write(inputs, SetResources(packages, encodedSet, versionInfo, names),
+                                               SetDetectionJson(rule), size))
         return Refuse(*refusal);
-    for (std::size_t i = 0; i < patches.size(); ++i)
-        if (!removals[i].warning.empty())
-            Warn(patches[i].path + L": " + removals[i].warning);
-    std::vector<std::wstring> codes;
-    for (const CheckedPatch& patch : patches)
-        codes.push_back(patch.patchCode);
+    for (const std::wstring& warning : removalWarnings)
+        Warn(warning);
     Print(SetSummaryLines({set.fileNames, codes, versions.products, inputs.output, size}));
     Print(SetDetectionLines(rule, DetectionPath(inputs)));
     return Made;
