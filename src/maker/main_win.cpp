@@ -134,7 +134,7 @@ std::optional<Refusal> CheckPatches(const std::vector<std::wstring>& paths, std:
     for (const std::wstring& path : paths)
         if (std::optional<Refusal> refusal = CheckPatch(path, files.emplace_back(path), tooLarge, patches.emplace_back()))
             return refusal;
-    if (std::optional<SetRefusal> refusal = set ? CheckSetPatchCodes(patches) : std::nullopt)
+    if (std::optional<SetRefusal> refusal = set ? CheckSetPatches(patches) : std::nullopt)
         return Refusal{NotOneSet, RefusalLine(refusal->package, refusal->problem)};
     return std::nullopt;
 }

@@ -556,16 +556,24 @@ TEST(PackageSet, AFileNameTheWrapperCannotCarryOrThatComesTwiceIsRefusedNamingIt
     EXPECT_FALSE(maker::CheckSetFileNames({L"C:\\x\\base.msp", L"C:\\x\\base-de.msp", L"lang/base.msp.de"}));
 }
 
-TEST(PackageSet, TwoPackagesOfOnePatchAreRefusedWhateverTheCaseOfTheCode)
+TEST(PackageSet, TwoPackagesOfOnePatchOrATargetThatIsNoProductCodeAreRefused)
 {
     const maker::CheckedPatch a = SetPatch(L"a.msp", PatchA, {Upgrades(Product1, L"1.0", L"1.1")});
     maker::CheckedPatch copy = SetPatch(L"copy.msp", L"{6e1d3f6a-2b7c-4c1e-9a55-0d4b2e7c1b0a}", {});
     const maker::CheckedPatch b = SetPatch(L"b.msp", PatchB, {Upgrades(Product2, L"1.0", L"1.1")});
-    const std::optional<maker::SetRefusal> refusal = maker::CheckSetPatchCodes({a, b, copy});
-    ASSERT_TRUE(refusal);
-    EXPECT_EQ(refusal->package, L"copy.msp");
-    EXPECT_NE(refusal->problem.find(L"of a.msp"), std::wstring::npos);
-    EXPECT_FALSE(maker::CheckSetPatchCodes({a, b}));
+    maker::CheckedPatch odd = SetPatch(L"odd.msp", PatchB, {});
+    odd.targets = {Product2, L"Product3"};
+    const std::tuple<std::vector<maker::CheckedPatch>, std::wstring, std::wstring> refused[] = {
+        {{a, b, copy}, L"copy.msp", L"has the patch code {6e1d3f6a-2b7c-4c1e-9a55-0d4b2e7c1b0a} of a.msp"},
+        {{a, odd}, L"odd.msp", L"names the target \"Product3\""},
+    };
+    for (const auto& [patches, package, problem] : refused) {
+        const std::optional<maker::SetRefusal> refusal = maker::CheckSetPatches(patches);
+        ASSERT_TRUE(refusal) << ::testing::PrintToString(package);
+        EXPECT_EQ(refusal->package, package);
+        EXPECT_EQ(refusal->problem.find(problem), 0u) << ::testing::PrintToString(refusal->problem);
+    }
+    EXPECT_FALSE(maker::CheckSetPatches({a, b}));
 }
 
 TEST(VersionOrder, FieldsCompareAsNumbers)

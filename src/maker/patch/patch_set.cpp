@@ -29,13 +29,18 @@ std::optional<SetRefusal> CheckSetFileNames(const std::vector<std::wstring>& pat
     return std::nullopt;
 }
 
-std::optional<SetRefusal> CheckSetPatchCodes(const std::vector<CheckedPatch>& patches)
+std::optional<SetRefusal> CheckSetPatches(const std::vector<CheckedPatch>& patches)
 {
-    for (std::size_t i = 0; i < patches.size(); ++i)
+    for (std::size_t i = 0; i < patches.size(); ++i) {
+        for (const std::wstring& code : patches[i].targets)
+            if (code.size() != BracedGuidLength || !StartsWithBracedGuid(code))
+                return SetRefusal{patches[i].path, L"names the target \"" + code + L"\", which is no product code in "
+                                                   L"braces; a wrapper for a set gives each target its version by its code"};
         for (std::size_t earlier = 0; earlier < i; ++earlier)
             if (SameIgnoringAsciiCase(patches[earlier].patchCode, patches[i].patchCode))
                 return SetRefusal{patches[i].path, L"has the patch code " + patches[i].patchCode + L" of " +
                                                        patches[earlier].path + L": one patch cannot come twice"};
+    }
     return std::nullopt;
 }
 

@@ -23,8 +23,9 @@ struct SetRefusal {
 // an earlier package has, regardless of case.
 std::optional<SetRefusal> CheckSetFileNames(const std::vector<std::wstring>& paths);
 
-// The first package whose patch code an earlier one has.
-std::optional<SetRefusal> CheckSetPatchCodes(const std::vector<CheckedPatch>& patches);
+// The first package whose patch code an earlier one has, or that names a target which is no
+// product code: the set resource gives each target product, by its code, its own version.
+std::optional<SetRefusal> CheckSetPatches(const std::vector<CheckedPatch>& patches);
 
 // Every product some patch targets, once, in the order of first appearance.
 std::vector<std::wstring> SetTargets(const std::vector<CheckedPatch>& patches);

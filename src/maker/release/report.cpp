@@ -27,7 +27,8 @@ const wchar_t* const Usage =
     L"  6  the output cannot be written (its path is left as it was)\n"
     L"  7  the package is too large for the 32-bit maker: use x64\\svcpack-make.exe\n"
     L"  8  the /icon file is not an icon\n"
-    L"  9  the packages cannot go into one wrapper (one file name or patch code twice)";
+    L"  9  the packages cannot go into one wrapper (one file name or patch code twice,\n"
+    L"     a name /e cannot write, a target that is no product code)";
 
 namespace {
 
