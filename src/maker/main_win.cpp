@@ -3,7 +3,7 @@
 // of its own (see the usage text).
 #include <windows.h>
 
-#include <deque>
+#include <list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -124,7 +124,7 @@ std::optional<Refusal> CheckPatch(const std::wstring& path, const MappedFile& pa
 }
 
 // Each package mapped, in `files`, and checked; for a set also that the packages go together.
-std::optional<Refusal> CheckPatches(const std::vector<std::wstring>& paths, std::deque<MappedFile>& files,
+std::optional<Refusal> CheckPatches(const std::vector<std::wstring>& paths, std::list<MappedFile>& files,
                                     std::vector<CheckedPatch>& patches)
 {
     const bool set = paths.size() > 1;
@@ -232,20 +232,21 @@ int MakeForPatch(const Inputs& inputs, const MappedFile& package, const CheckedP
 
 // The set's own resources: each package as IDR_MSP<i + 1>, the set resource, the version
 // resource; `names` holds the names the package edits point into.
-std::vector<ResourceEdit> SetResources(const std::deque<MappedFile>& packages, const std::vector<std::byte>& encodedSet,
+std::vector<ResourceEdit> SetResources(const std::list<MappedFile>& packages, const std::vector<std::byte>& encodedSet,
                                        const std::vector<std::byte>& versionInfo, std::vector<std::wstring>& names)
 {
     std::vector<ResourceEdit> own;
     for (std::size_t i = 0; i < packages.size(); ++i)
         names.push_back(package::SetPackageResourceName(i));
-    for (std::size_t i = 0; i < packages.size(); ++i)
-        own.push_back({package::PackageResourceType, names[i].c_str(), NeutralLanguage, packages[i].bytes()});
+    std::size_t i = 0;
+    for (const MappedFile& package : packages)
+        own.push_back({package::PackageResourceType, names[i++].c_str(), NeutralLanguage, package.bytes()});
     own.push_back({package::SetResourceType, package::SetResourceName, NeutralLanguage, encodedSet});
     own.push_back({RT_VERSION, MAKEINTRESOURCEW(VS_VERSION_INFO), NeutralLanguage, versionInfo});
     return own;
 }
 
-int MakeForSet(const Inputs& inputs, const std::deque<MappedFile>& packages, const std::vector<CheckedPatch>& patches)
+int MakeForSet(const Inputs& inputs, const std::list<MappedFile>& packages, const std::vector<CheckedPatch>& patches)
 {
     const Arguments& arguments = inputs.arguments;
     const SetVersionDecision versions = DecideSetVersions(patches, arguments.version);
@@ -290,7 +291,7 @@ int Make(const Arguments& arguments)
     const std::wstring stub = arguments.stub.value_or(DefaultStubPath());
     if (std::optional<Refusal> refusal = CheckPaths(arguments, stub))
         return Refuse(*refusal);
-    std::deque<MappedFile> packages;
+    std::list<MappedFile> packages;
     std::vector<CheckedPatch> patches;
     if (std::optional<Refusal> refusal = CheckPatches(arguments.packages, packages, patches))
         return Refuse(*refusal);
