@@ -5,12 +5,12 @@ target_compile_options(svcpack_maker_core PRIVATE ${windows_flags})
 add_executable(svcpack-make
     src/maker/main_win.cpp
     src/maker/file_paths_win.cpp
-    src/maker/icon_resources_win.cpp
-    src/maker/image_fixups_win.cpp
-    src/maker/mapped_file_win.cpp
-    src/maker/patch_metadata_win.cpp
-    src/maker/patch_storage_win.cpp
-    src/maker/wrapper_writer_win.cpp
+    src/maker/patch/patch_metadata_win.cpp
+    src/maker/patch/patch_storage_win.cpp
+    src/maker/wrapper/icon_resources_win.cpp
+    src/maker/wrapper/image_fixups_win.cpp
+    src/maker/wrapper/mapped_file_win.cpp
+    src/maker/wrapper/wrapper_writer_win.cpp
     src/platform/console_output_win.cpp
     src/platform/runtime_win.cpp
     src/platform/path_names_win.cpp

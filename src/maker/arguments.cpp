@@ -37,17 +37,6 @@ std::wstring TakeValue(const std::wstring& option, const std::wstring& value,
     return {};
 }
 
-std::wstring TakeFileName(const std::wstring& word, Arguments& arguments)
-{
-    if (arguments.package.empty())
-        arguments.package = word;
-    else if (arguments.output.empty())
-        arguments.output = word;
-    else
-        return L"one patch package and one output file are expected, not also \"" + word + L"\"";
-    return {};
-}
-
 // Each option that takes a value, with the field its value goes to.
 using ValueField = std::optional<std::wstring> Arguments::*;
 constexpr std::pair<std::wstring_view, ValueField> ValueOptions[] = {
@@ -67,8 +56,12 @@ ValueField ValueOption(const std::wstring& name)
 std::wstring TakeWord(const std::vector<std::wstring>& words, std::size_t& i, Arguments& arguments)
 {
     const std::wstring name = OptionWord(words[i]);
-    if (name.empty())
-        return TakeFileName(words[i], arguments);
+    if (name.empty()) {
+        // The last file name is the output, taken out at the end; an empty word names no file.
+        if (!words[i].empty())
+            arguments.packages.push_back(words[i]);
+        return {};
+    }
     const ValueField field = ValueOption(name);
     if (!field)
         return L"unknown option \"" + words[i] + L"\"";
@@ -90,9 +83,13 @@ ParsedArguments ParseArguments(const std::vector<std::wstring>& words)
     ParsedArguments parsed;
     for (std::size_t i = 0; i < words.size() && parsed.error.empty(); ++i)
         parsed.error = TakeWord(words, i, parsed.arguments);
-    if (parsed.error.empty() && parsed.arguments.output.empty())
-        parsed.error = parsed.arguments.package.empty() ? L"a patch package and an output file are needed"
-                                                        : L"the output file is missing";
+    std::vector<std::wstring>& files = parsed.arguments.packages;
+    if (parsed.error.empty() && files.size() < 2)
+        parsed.error = files.empty() ? L"a patch package and an output file are needed" : L"the output file is missing";
+    if (parsed.error.empty()) {
+        parsed.arguments.output = std::move(files.back());
+        files.pop_back();
+    }
     return parsed;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// The maker's command line: svcpack-make <patch.msp> <wrapper.exe> [/version <v>] [/stub <stub.exe>]
+// The maker's command line: svcpack-make <patch.msp>... <wrapper.exe> [/version <v>] [/stub <stub.exe>]
 //     [/company <text>] [/copyright <text>] [/icon <file.ico>]
+// One package makes a wrapper for that patch; several make one wrapper for the vendor's set.
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,7 +9,7 @@
 namespace maker {
 
 struct Arguments {
-    std::wstring package;
+    std::vector<std::wstring> packages;  // in the order given; one or more
     std::wstring output;
     std::optional<std::wstring> version;
     std::optional<std::wstring> stub;
@@ -23,7 +24,7 @@ struct ParsedArguments {
 };
 
 // Options are matched whole and regardless of case, written with "/", "-" or "--"; they may
-// come before, between or after the two file names. Texts for the version resource are refused
+// come before, between or after the file names, of which the last is the wrapper. Texts for the version resource are refused
 // when they hold control characters.
 ParsedArguments ParseArguments(const std::vector<std::wstring>& words);
 

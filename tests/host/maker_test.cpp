@@ -1,19 +1,24 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <map>
+#include <sstream>
 #include <tuple>
 
 #include "maker/arguments.h"
-#include "maker/detection_rule.h"
-#include "maker/icon_file.h"
-#include "maker/pe_layout.h"
-#include "maker/patch_checks.h"
-#include "maker/patch_removal.h"
-#include "maker/patch_transforms.h"
-#include "maker/summary_stream.h"
-#include "maker/up_to_date_version.h"
-#include "maker/version_info.h"
+#include "maker/patch/patch_checks.h"
+#include "maker/patch/patch_removal.h"
+#include "maker/patch/patch_set.h"
+#include "maker/patch/patch_transforms.h"
+#include "maker/patch/summary_stream.h"
+#include "maker/patch/up_to_date_version.h"
+#include "maker/patch/version_order.h"
+#include "maker/release/detection_rule.h"
+#include "maker/release/report.h"
+#include "maker/wrapper/icon_file.h"
+#include "maker/wrapper/pe_layout.h"
+#include "maker/wrapper/version_info.h"
 
 namespace {
 
@@ -28,7 +33,7 @@ TEST(MakerArguments, FileNamesAndOptionsInAnyOrderCaseAndStyle)
     const maker::ParsedArguments parsed =
         ParseArguments({L"/VERSION", L"12.2.0.4", L"p.msp", L"--Stub", L"s.exe", L"out.exe"});
     ASSERT_EQ(parsed.error, L"");
-    EXPECT_EQ(parsed.arguments.package, L"p.msp");
+    EXPECT_EQ(parsed.arguments.packages, std::vector<std::wstring>{L"p.msp"});
     EXPECT_EQ(parsed.arguments.output, L"out.exe");
     EXPECT_EQ(parsed.arguments.version, L"12.2.0.4");
     EXPECT_EQ(parsed.arguments.stub, L"s.exe");
@@ -43,7 +48,7 @@ TEST(MakerArguments, UnusableCommandLinesAreRefused)
     const std::vector<std::vector<std::wstring>> refused{
         {},
         {L"p.msp"},
-        {L"p.msp", L"out.exe", L"third.exe"},
+        {L"p.msp", L""},
         {L"p.msp", L"out.exe", L"/versions", L"1.0"},
         {L"p.msp", L"out.exe", L"/version"},
         {L"p.msp", L"out.exe", L"/stub", L""},
@@ -52,6 +57,23 @@ TEST(MakerArguments, UnusableCommandLinesAreRefused)
     };
     for (const auto& words : refused)
         EXPECT_NE(ParseArguments(words).error, L"") << ::testing::PrintToString(words.size());
+}
+
+TEST(MakerArguments, TheLastFileNameIsTheWrapperAndEveryOtherOneAPackage)
+{
+    using Files = std::vector<std::wstring>;
+    const std::tuple<std::vector<std::wstring>, Files, std::wstring> forms[] = {
+        {{L"p.msp", L"out.exe"}, {L"p.msp"}, L"out.exe"},
+        {{L"a.msp", L"b.msp", L"out.exe"}, {L"a.msp", L"b.msp"}, L"out.exe"},
+        {{L"a.msp", L"/version", L"1.0", L"b.msp", L"c.msp", L"out.exe", L"/stub", L"s.exe"}, {L"a.msp", L"b.msp", L"c.msp"}, L"out.exe"},
+        {{L"", L"p.msp", L"", L"out.exe"}, {L"p.msp"}, L"out.exe"},  // an empty word names no file, as it never did
+    };
+    for (const auto& [words, packages, output] : forms) {
+        const maker::ParsedArguments parsed = ParseArguments(words);
+        EXPECT_EQ(parsed.error, L"") << words.size();
+        EXPECT_EQ(parsed.arguments.packages, packages) << words.size();
+        EXPECT_EQ(parsed.arguments.output, output) << words.size();
+    }
 }
 
 TEST(MakerArguments, AVersionWithAControlCharacterIsRefusedAndOneWithoutIsTaken)
@@ -500,6 +522,209 @@ TEST(VersionInfo, EveryLengthFieldFitsTheFormatWhateverTheTextsPadding)
         EXPECT_EQ(variables.children[0].key, L"Translation");
         EXPECT_EQ(Text(variables.children[0].value), std::wstring({wchar_t(0x0409), wchar_t(1200)}));
     }
+}
+
+// A set of patches as the maker reads them: a base patch of two editions and a language pack.
+const std::wstring Product3 = L"{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C1A03}";
+const std::wstring PatchA = L"{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C1B0A}";
+const std::wstring PatchB = L"{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C1B0B}";
+
+maker::CheckedPatch SetPatch(const std::wstring& path, const std::wstring& code, std::vector<maker::TransformProducts> products)
+{
+    maker::CheckedPatch patch{path, {}, code, std::move(products)};
+    for (const maker::TransformProducts& p : patch.products)
+        patch.targets.push_back(p.targetProductCode);
+    return patch;
+}
+
+TEST(PackageSet, AFileNameTheWrapperCannotCarryOrThatComesTwiceIsRefusedNamingItsPackage)
+{
+    const std::tuple<std::vector<std::wstring>, std::wstring, std::wstring> refused[] = {
+        {{L"C:\\x\\Base.msp", L"D:\\y\\base.MSP"}, L"D:\\y\\base.MSP", L"has the file name of C:\\x\\Base.msp"},
+        {{L"a.msp", L"b.msp", L"sub/A.msp"}, L"sub/A.msp", L"has the file name of a.msp"},
+        {{L"a.msp", L"C:\\x\\CON.msp"}, L"C:\\x\\CON.msp", L"its file name \"CON.msp\""},
+        {{L"a.msp", L"b.msp."}, L"b.msp.", L"its file name \"b.msp.\""},
+        {{L"a.msp", L"C:\\x\\"}, L"C:\\x\\", L"its file name \"\""},
+        {{L"a\x01.msp", L"b.msp"}, L"a\x01.msp", L"its file name"},
+    };
+    for (const auto& [paths, package, problem] : refused) {
+        const std::optional<maker::SetRefusal> refusal = maker::CheckSetFileNames(paths);
+        ASSERT_TRUE(refusal) << ::testing::PrintToString(package);
+        EXPECT_EQ(refusal->package, package);
+        EXPECT_EQ(refusal->problem.find(problem), 0u) << ::testing::PrintToString(refusal->problem);
+    }
+    EXPECT_FALSE(maker::CheckSetFileNames({L"C:\\x\\base.msp", L"C:\\x\\base-de.msp", L"lang/base.msp.de"}));
+}
+
+TEST(PackageSet, TwoPackagesOfOnePatchOrATargetThatIsNoProductCodeAreRefused)
+{
+    const maker::CheckedPatch a = SetPatch(L"a.msp", PatchA, {Upgrades(Product1, L"1.0", L"1.1")});
+    maker::CheckedPatch copy = SetPatch(L"copy.msp", L"{6e1d3f6a-2b7c-4c1e-9a55-0d4b2e7c1b0a}", {});
+    const maker::CheckedPatch b = SetPatch(L"b.msp", PatchB, {Upgrades(Product2, L"1.0", L"1.1")});
+    maker::CheckedPatch odd = SetPatch(L"odd.msp", PatchB, {});
+    odd.targets = {Product2, L"Product3"};
+    const std::tuple<std::vector<maker::CheckedPatch>, std::wstring, std::wstring> refused[] = {
+        {{a, b, copy}, L"copy.msp", L"has the patch code {6e1d3f6a-2b7c-4c1e-9a55-0d4b2e7c1b0a} of a.msp"},
+        {{a, odd}, L"odd.msp", L"names the target \"Product3\""},
+    };
+    for (const auto& [patches, package, problem] : refused) {
+        const std::optional<maker::SetRefusal> refusal = maker::CheckSetPatches(patches);
+        ASSERT_TRUE(refusal) << ::testing::PrintToString(package);
+        EXPECT_EQ(refusal->package, package);
+        EXPECT_EQ(refusal->problem.find(problem), 0u) << ::testing::PrintToString(refusal->problem);
+    }
+    EXPECT_FALSE(maker::CheckSetPatches({a, b}));
+}
+
+TEST(VersionOrder, FieldsCompareAsNumbers)
+{
+    const std::tuple<std::wstring, std::wstring, int> cases[] = {
+        {L"12.10", L"12.9", 1},          {L"12.2.0.4", L"12.2.0.5", -1}, {L"12.2", L"12.2.0", 0},
+        {L"1.02", L"1.2", 0},            {L"2", L"10", -1},              {L"1.0 beta", L"1.0", 0},
+        {L"123456789012345678901.1", L"99999999999999999999.9", 1},
+    };
+    for (const auto& [a, b, order] : cases) {
+        EXPECT_EQ(maker::CompareVersions(a, b), order) << ::testing::PrintToString(a) << " " << ::testing::PrintToString(b);
+        EXPECT_EQ(maker::CompareVersions(b, a), -order);
+    }
+}
+
+TEST(SetVersions, EachProductGetsTheHighestVersionItsPatchesBringItTo)
+{
+    struct Case {
+        const char* story;
+        std::vector<maker::CheckedPatch> patches;
+        std::optional<std::wstring> given;
+        std::vector<std::tuple<std::wstring, std::wstring, bool>> products;  // code, version, from /version
+        std::wstring highest;
+    };
+    const maker::CheckedPatch base = SetPatch(L"base.msp", PatchA, {Upgrades(Product1, L"12.2.0.3", L"12.2.0.9"),
+                                                                   Upgrades(Product2, L"12.2.0.3", L"12.2.0.9")});
+    const maker::CheckedPatch later = SetPatch(L"later.msp", PatchB, {Upgrades(Product2, L"12.2.0.9", L"12.2.0.10"),
+                                                                     Upgrades(Product3, L"1.0", L"1.1")});
+    // Lists Product3 too, but its one transform names Product1: it counts for both, as for one patch.
+    maker::CheckedPatch shared = SetPatch(L"shared.msp", PatchB, {Upgrades(Product1, L"12.2.0.3", L"12.3")});
+    shared.targets.push_back(Product3);
+    const maker::CheckedPatch silent = SetPatch(L"silent.msp", PatchB, {});
+    const Case cases[] = {
+        {"numerically highest, products in order of first appearance", {base, later}, std::nullopt,
+         {{Product1, L"12.2.0.9", false}, {Product2, L"12.2.0.10", false}, {Product3, L"1.1", false}}, L"12.2.0.10"},
+        {"a patch without a transform of a product it targets", {base, shared}, std::nullopt,
+         {{Product1, L"12.3", false}, {Product2, L"12.2.0.9", false}, {Product3, L"12.3", false}}, L"12.3"},
+        {"/version only where the patches cannot tell", {base, [&] { auto p = silent; p.targets = {Product2, Product3}; return p; }()},
+         L"12.4", {{Product1, L"12.2.0.9", false}, {Product2, L"12.4", true}, {Product3, L"12.4", true}}, L"12.4"},
+    };
+    for (const Case& c : cases) {
+        const maker::SetVersionDecision decision = maker::DecideSetVersions(c.patches, c.given);
+        EXPECT_EQ(decision.refusal, L"") << c.story;
+        std::vector<std::tuple<std::wstring, std::wstring, bool>> products;
+        for (const maker::ProductUpToDate& p : decision.products)
+            products.emplace_back(p.productCode, p.version, p.fromOption);
+        EXPECT_EQ(products, c.products) << c.story;
+        EXPECT_EQ(decision.highest, c.highest) << c.story;
+        EXPECT_EQ(decision.warning, L"") << c.story;
+    }
+}
+
+TEST(SetVersions, AProductWhoseVersionCannotBeDerivedIsNamedWithItsPatchesUnlessVersionIsGiven)
+{
+    const maker::CheckedPatch base = SetPatch(L"base.msp", PatchA, {Upgrades(Product1, L"12.2.0.3", L"12.2.0.4"),
+                                                                   Upgrades(Product2, L"12.2.0.3", L"12.2.0.4")});
+    // Two transforms of Product2 to different versions: this patch cannot tell.
+    const maker::CheckedPatch split = SetPatch(L"split.msp", PatchB, {Upgrades(Product2, L"12.2.0.3", L"12.2.0.5"),
+                                                                     Upgrades(Product2, L"12.2.0.1", L"12.2.0.6")});
+    const maker::SetVersionDecision refused = maker::DecideSetVersions({base, split}, std::nullopt);
+    EXPECT_EQ(refused.refusedProduct, Product2);
+    EXPECT_TRUE(refused.products.empty());
+    EXPECT_EQ(refused.refusal.find(L"its up-to-date version cannot be derived from its patches (base.msp, split.msp): "
+                                   L"for split.msp, its targets upgrade to different versions"), 0u)
+        << ::testing::PrintToString(refused.refusal);
+    EXPECT_TRUE(refused.refusal.ends_with(L"; give it with /version"));
+
+    const maker::SetVersionDecision given = maker::DecideSetVersions({base, split}, L"12.2.0.6");
+    ASSERT_EQ(given.products.size(), 2u);
+    EXPECT_EQ(std::tie(given.products[1].version, given.products[1].fromOption), std::tuple(L"12.2.0.6", true));
+    EXPECT_FALSE(given.products[0].fromOption);
+
+    const maker::SetVersionDecision unused = maker::DecideSetVersions({base}, L"12.9");
+    EXPECT_EQ(unused.warning, L"the patches give every product's up-to-date version; /version 12.9 is not used");
+}
+
+TEST(VersionInfo, ASetIsDescribedByItsPatchesDisplayNamesWhileTheyAllHaveOneAndFit)
+{
+    const maker::PatchMetadata base{L"Büro SP1", L"Korvanta", L"Korvanta Büro", L"Fixes printing", L"1"};
+    const maker::PatchMetadata german{L"Büro SP1 (Deutsch)", L"Korvanta", L"Korvanta Büro", L"Behebt Drucken", L"1"};
+    const maker::PatchMetadata unnamed{L"", L"Korvanta", L"Korvanta Büro", L"", L""};
+    const maker::PatchMetadata otherVendor{L"Viewer SP1", L"Other", L"Viewer", L"Fixes printing", L""};
+    const std::tuple<std::vector<maker::PatchMetadata>, maker::PatchMetadata> cases[] = {
+        {{base, german}, {L"Büro SP1; Büro SP1 (Deutsch)", L"Korvanta", L"Korvanta Büro", L"", L""}},
+        {{base, unnamed, german}, {L"3 patches", L"Korvanta", L"Korvanta Büro", L"", L""}},
+        {{base, otherVendor}, {L"Büro SP1; Viewer SP1", L"", L"", L"Fixes printing", L""}},
+        {{maker::PatchMetadata{std::wstring(250, L'n')}, maker::PatchMetadata{L"12345"}}, {L"2 patches"}},
+        {{maker::PatchMetadata{std::wstring(249, L'n')}, maker::PatchMetadata{L"12345"}}, {std::wstring(249, L'n') + L"; 12345"}},
+    };
+    for (const auto& [patches, expected] : cases) {
+        const maker::PatchMetadata set = maker::SetMetadata(patches);
+        EXPECT_EQ(std::tie(set.displayName, set.manufacturerName, set.targetProductName, set.description, set.allowRemoval),
+                  std::tie(expected.displayName, expected.manufacturerName, expected.targetProductName,
+                           expected.description, expected.allowRemoval))
+            << patches.size();
+    }
+}
+
+std::wstring Joined(const std::vector<std::wstring>& lines)
+{
+    std::wstring text;
+    for (const std::wstring& line : lines)
+        text += line + L"\n";
+    return text;
+}
+
+TEST(DetectionRule, ASinglePatchGetsTheRuleAndWordsItAlwaysGot)
+{
+    const std::wstring patch = L"{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C1B01}";
+    const maker::DetectionRule rule = maker::BuildDetectionRule(
+        patch, false, L"12.2.0.4", {Product1, Product2},
+        {{Product1, L"12.2.0.3", Product1, L"12.2.0.4", Upgrade}, {Product2, L"12.2.0.4", Product2, L"12.2.0.4", Upgrade}});
+    const std::wstring made = maker::DetectionJson(rule) + L"----\n" + Joined(maker::DetectionLines(rule, L"w.exe.detection.json")) +
+                              L"----\n" + Joined(maker::SummaryLines({{Product1, Product2}, patch, L"12.2.0.4", false, L"C:\\w.exe", 1234}));
+    std::ifstream file(SVCPACK_SINGLE_PATCH_RULE);
+    std::stringstream expected;
+    expected << file.rdbuf();
+    ASSERT_FALSE(expected.str().empty());
+    EXPECT_EQ(std::string(made.begin(), made.end()), expected.str());
+}
+
+TEST(DetectionRule, EachProductOfASetListsTheKeysOfThePatchesThatTargetItAndTheVersionWhereTheSetRaisesIt)
+{
+    const maker::CheckedPatch base = SetPatch(L"C:\\x\\base.msp", PatchA, {Upgrades(Product1, L"12.2.0.3", L"12.2.0.4"),
+                                                                            Upgrades(Product2, L"12.2.0.3", L"12.2.0.4")});
+    // The language pack leaves its product's version as it is.
+    const maker::CheckedPatch language = SetPatch(L"lang.msp", PatchB, {Upgrades(Product2, L"12.2.0.3", L"12.2.0.4"),
+                                                                       Upgrades(Product3, L"1.0", L"1.0")});
+    const std::vector<maker::ProductUpToDate> products{
+        {Product1, L"12.2.0.4", false}, {Product2, L"12.2.0.4", false}, {Product3, L"2.0", true}};
+    const maker::SetDetectionRule rule =
+        maker::BuildSetDetectionRule({base, language}, {L"base.msp", L"lang.msp"}, {true, false}, products);
+    ASSERT_EQ(rule.targets.size(), 3u);
+    const auto patchesOf = [&](std::size_t target) {
+        std::vector<std::size_t> patches;
+        for (const maker::SetPatchKeys& keys : rule.targets[target].patches)
+            patches.push_back(keys.patch);
+        return patches;
+    };
+    EXPECT_EQ(patchesOf(0), std::vector<std::size_t>{0});
+    EXPECT_EQ(patchesOf(1), (std::vector<std::size_t>{0, 1}));
+    EXPECT_EQ(patchesOf(2), std::vector<std::size_t>{1});
+    EXPECT_EQ(rule.targets[1].patches[1].machineKey,
+              L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\Products\\"
+              L"A6F3D1E6C7B2E1C4A955D0B4E2C7A120\\Patches\\A6F3D1E6C7B2E1C4A955D0B4E2C7B1B0");
+    EXPECT_EQ(rule.targets[1].versionAtLeast, L"12.2.0.4");
+    EXPECT_EQ(rule.targets[2].versionAtLeast, L"");
+    const std::wstring json = maker::SetDetectionJson(rule);
+    EXPECT_EQ(json.find(L"{\n  \"patches\": [\n    {\n      \"fileName\": \"base.msp\",\n      \"patchCode\": \"" + PatchA +
+                        L"\",\n      \"removable\": true\n    },"), 0u) << json;
+    EXPECT_EQ(maker::SetDetectionLines(rule, L"w.json").back(), L"Removable by the wrapper's /uninstall: base.msp yes; lang.msp no");
 }
 
 }  // namespace

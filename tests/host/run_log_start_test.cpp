@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "maker/version_info.h"
+#include "maker/wrapper/version_info.h"
 #include "runlog/start_entries.h"
 #include "runlog/version_resource.h"
 

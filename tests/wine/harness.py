@@ -128,6 +128,18 @@ def make_demo_wrapper(prefix, arch=ARCH):
     return made.stdout
 
 
+def make_set_wrapper(prefix, packages, out, *options, arch=ARCH):
+    """Makes one wrapper at `out` for the set of patch packages `packages` (paths, in order) with
+    the maker of `arch` from that build's stub, `options` after the file names, as a release
+    engineer makes one. Returns the maker's CompletedProcess; a refusal raises with its line."""
+    build = BUILDS[arch]
+    made = prefix.wine([build / "svcpack-make.exe", *map(windows_path, packages), windows_path(out), *options],
+                       loader=LOADERS[arch], check=False)
+    if made.returncode != 0:
+        raise RuntimeError(f"svcpack-make refused the set ({made.returncode}): {made.stderr.strip()}")
+    return made
+
+
 @dataclasses.dataclass
 class Call:
     """One traced call into a DLL: 'msi.MsiConfigureProductExW', its arguments (a str for

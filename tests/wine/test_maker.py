@@ -2,8 +2,9 @@
 taken from the patch, a VERSIONINFO and icon that Windows reads back, a right checksum and a
 detection rule beside it; the same inputs give the same bytes; it refuses patches whose
 version it cannot trust unless /version is given; and every bad input is one line on stderr,
-its own exit code, and no output file. The maker changes no installer state, so all cases share
-one prefix."""
+its own exit code, and no output file. Several packages make one wrapper for a vendor's set,
+each under its file name; a wrapper of one patch stays what it was. The maker changes no
+installer state, so all cases share one prefix."""
 import json
 import os
 import pathlib
@@ -29,7 +30,8 @@ UPGRADE = "{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C3000}"
 PRODUCT_A = "{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C3001}"
 PRODUCT_B = "{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C3002}"
 PATCH = "{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C3101}"
-MADE, USAGE, UNREADABLE, NOT_A_PATCH, VERSION_NEEDED, NOT_WRITTEN, TOO_LARGE, NOT_AN_ICON = 0, 2, 3, 4, 5, 6, 7, 8
+MADE, USAGE, UNREADABLE, NOT_A_PATCH, VERSION_NEEDED, NOT_WRITTEN, TOO_LARGE, NOT_AN_ICON, NOT_ONE_SET = \
+    0, 2, 3, 4, 5, 6, 7, 8, 9
 RT_ICON, RT_GROUP_ICON = 3, 14
 
 
@@ -54,10 +56,11 @@ def make(prefix, tools, *args, preexec_fn=None, env=None):
     return proc.returncode, proc.stdout.decode("utf-8"), proc.stderr.decode("utf-8")
 
 
-def not_removable_warning(found="no AllowRemoval of 1"):
+def not_removable_warning(found="no AllowRemoval of 1", package=None):
     """The maker's warning for a patch whose MsiPatchMetadata has `found` instead of AllowRemoval 1;
-    the demo patch has no MsiPatchMetadata at all."""
-    return (f"svcpack-make: warning: the patch does not allow its removal (its MsiPatchMetadata has {found}); "
+    the demo patch has no MsiPatchMetadata at all. In a set the warning names the package."""
+    named = f"{harness.windows_path(package)}: " if package else ""
+    return (f"svcpack-make: warning: {named}the patch does not allow its removal (its MsiPatchMetadata has {found}); "
             "the wrapper's /uninstall will refuse it\n")
 
 
@@ -356,3 +359,112 @@ def test_a_failed_resource_update_leaves_no_file(prefix, tools, tmp_path):
     # A full disk is no package too large for the 32-bit maker, whichever build meets it.
     assert code == NOT_WRITTEN and "writing the resources failed (no reason given)" in stderr
     assert list(tmp_path.iterdir()) == []
+
+
+ONE_PATCH = json.loads((pathlib.Path(__file__).with_name("expected") / "demo_wrapper_of_one_patch.json").read_text())
+
+
+def test_a_wrapper_of_one_patch_is_what_the_maker_made_before_it_took_sets(prefix, tools, tmp_path):
+    """What the maker wrote and said for the demo patch before it took sets (expected/): the same
+    resources beside the stub's, the same detection file, the same lines."""
+    out = tmp_path / "Hotfix.exe"
+    code, stdout, stderr = make(prefix, tools, harness.windows_path(harness.DEMO_PACKAGE), harness.windows_path(out),
+                                *ONE_PATCH["arguments"])
+    assert (code, stderr) == (ONE_PATCH["exit_code"], ONE_PATCH["stderr"])
+    size = out.stat().st_size
+    assert stdout.replace(harness.windows_path(out), "<wrapper>").replace(f"({size} bytes)", "(<size> bytes)") == \
+        ONE_PATCH["stdout"]
+    stub = pe.read(tools / harness.STUB.name).resources
+    own = {k: v for k, v in pe.read(out).resources.items() if stub.get(k) != v}
+    assert own.pop(("MSP", "IDR_MSP", 0)) == harness.DEMO_PACKAGE.read_bytes()
+    assert {f"{k[0]}/{k[1]}": v.hex() for k, v in own.items()} == ONE_PATCH["resources"]
+    assert (tmp_path / "Hotfix.exe.detection.json").read_text(encoding="ascii") == ONE_PATCH["detection"]
+
+
+BASE_PATCH = "{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C3111}"
+LANGUAGE_PATCH = "{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C3112}"
+PRODUCT_C = "{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C3003}"
+
+
+def read_set_resource(data):
+    """The set resource read apart from the wrapper's code: file names, an empty line, then
+    "<product code> <version>" lines, UTF-16LE."""
+    names, versions = data.decode("utf-16-le").split("\n\n")
+    return names.split("\n"), [tuple(line.split(" ", 1)) for line in versions.splitlines()]
+
+
+@pytest.fixture(scope="module")
+def vendor_set(tmp_path_factory, prefix):
+    """A base patch of two editions, and a language pack that raises one of them further and
+    patches a product of its own; the language pack lies in another folder and is not removable."""
+    folder = tmp_path_factory.mktemp("set")
+    base = products.build_patch(folder / "Buero SP1.msp", BASE_PATCH,
+                                [(PRODUCT_A, UPGRADE, "12.2.0.3"), (PRODUCT_B, UPGRADE, "12.2.0.3")], "12.2.0.4",
+                                display_name="Büro SP1", metadata={"AllowRemoval": "1", "ManufacturerName": "Korvanta"},
+                                prefix=prefix)
+    language = products.build_patch(folder / "de" / "Buero SP1 (de).msp", LANGUAGE_PATCH,
+                                    [(PRODUCT_B, UPGRADE, "12.2.0.4", "12.2.0.10"), (PRODUCT_C, UPGRADE, "1.0", "1.1")],
+                                    display_name="Büro SP1 Deutsch", metadata={"ManufacturerName": "Korvanta"},
+                                    prefix=prefix)
+    return base, language
+
+
+def test_a_set_of_two_patches_makes_one_wrapper_with_each_package_under_its_name(prefix, vendor_set, tmp_path):
+    base, language = vendor_set
+    out = tmp_path / "Buero SP1.exe"
+    made = harness.make_set_wrapper(prefix, [base, language], out)
+    assert made.stderr == not_removable_warning(package=language)
+    assert sorted(p.name for p in tmp_path.iterdir()) == [out.name, f"{out.name}.detection.json"]
+    resources = pe.read(out).resources
+    assert (resources[("MSP", "IDR_MSP1", 0)], resources[("MSP", "IDR_MSP2", 0)]) == (base.read_bytes(), language.read_bytes())
+    assert not {("MSP", "IDR_MSP", 0), ("MSPVERSION", "IDR_MSPVERSION", 0), ("MSP", "IDR_MSP3", 0)} & resources.keys()
+    # Each product at the highest version its patches bring it to: 12.2.0.10 is above 12.2.0.4.
+    assert read_set_resource(resources[("MSPSET", "IDR_MSPSET", 0)]) == (
+        ["Buero SP1.msp", "Buero SP1 (de).msp"],
+        [(PRODUCT_A, "12.2.0.4"), (PRODUCT_B, "12.2.0.10"), (PRODUCT_C, "1.1")])
+    assert [version_info(prefix, out, n) for n in ("FileDescription", "CompanyName", "fixed")] == \
+        ["Büro SP1; Büro SP1 Deutsch", "Korvanta", "12.2.0.10 12.2.0.10"]
+    rule = json.loads((tmp_path / f"{out.name}.detection.json").read_text(encoding="ascii"))
+    assert [(p["fileName"], p["patchCode"], p["removable"]) for p in rule["patches"]] == \
+        [("Buero SP1.msp", BASE_PATCH, True), ("Buero SP1 (de).msp", LANGUAGE_PATCH, False)]
+    assert [(t["productCode"], [p["patchCode"] for p in t["patches"]], t["productVersionAtLeast"]) for t in rule["targets"]] == \
+        [(PRODUCT_A, [BASE_PATCH], "12.2.0.4"), (PRODUCT_B, [BASE_PATCH, LANGUAGE_PATCH], "12.2.0.10"),
+         (PRODUCT_C, [LANGUAGE_PATCH], "1.1")]
+    lines = made.stdout.splitlines()
+    for target in rule["targets"]:  # every key the file holds, the words name
+        for patch in target["patches"]:
+            assert f"      per machine: HKEY_LOCAL_MACHINE\\{patch['perMachine']['key']}" in lines
+    assert lines[:3] == ["Patches: 2", f"  Buero SP1.msp: {BASE_PATCH}", f"  Buero SP1 (de).msp: {LANGUAGE_PATCH}"]
+    assert lines[-1] == "Removable by the wrapper's /uninstall: Buero SP1.msp yes; Buero SP1 (de).msp no"
+
+
+@pytest.fixture(scope="module")
+def bad_sets(tmp_path_factory, prefix, vendor_set):
+    base, language = vendor_set
+    folder = tmp_path_factory.mktemp("bad_sets")
+    (folder / "notes.txt").write_text("This is not a patch package.\r\n")
+    shutil.copy(base, folder / "copy of base.msp")
+    (folder / "other").mkdir()
+    shutil.copy(language, folder / "other" / "BUERO sp1.MSP")
+    products.build_patch(folder / "unchanged.msp", "{6E1D3F6A-2B7C-4C1E-9A55-0D4B2E7C3113}",
+                         [(PRODUCT_C, UPGRADE, "1.0", "1.0")], prefix=prefix)
+    return folder, {
+        "a_text_file": (["notes.txt"], NOT_A_PATCH, ["notes.txt"]),
+        "one_patch_twice": (["copy of base.msp"], NOT_ONE_SET, ["copy of base.msp", "patch code"]),
+        "one_file_name_twice": (["other/BUERO sp1.MSP"], NOT_ONE_SET, ["BUERO sp1.MSP", "file name"]),
+        "a_product_without_a_version": (["unchanged.msp"], VERSION_NEEDED, [PRODUCT_C, "unchanged.msp", "/version"]),
+    }
+
+
+@pytest.mark.parametrize("case", ["a_text_file", "one_patch_twice", "one_file_name_twice", "a_product_without_a_version"])
+def test_a_set_with_a_bad_package_is_one_line_naming_it_and_no_output(prefix, tools, vendor_set, bad_sets, tmp_path, case):
+    folder, cases = bad_sets
+    names, expected_code, named = cases[case]
+    before = contents(folder)
+    out = tmp_path / "w.exe"
+    code, stdout, stderr = make(prefix, tools, harness.windows_path(vendor_set[0]),
+                                *(harness.windows_path(folder / n) for n in names), harness.windows_path(out))
+    assert (code, stdout) == (expected_code, "")
+    assert stderr.startswith("svcpack-make: ") and stderr.count("\n") == 1
+    assert all(n in stderr for n in named), stderr
+    assert contents(folder) == before and list(tmp_path.iterdir()) == []

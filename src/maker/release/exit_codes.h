@@ -13,6 +13,7 @@ enum ExitCode : int {
     OutputNotWritten = 6,
     TooLargeForThisMaker = 7,
     NotAnIcon = 8,
+    NotOneSet = 9,  // packages that cannot go into one wrapper together
 };
 
 }  // namespace maker

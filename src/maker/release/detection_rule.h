@@ -9,7 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "patch_transforms.h"
+#include "maker/patch/checked_patch.h"
+#include "maker/patch/patch_transforms.h"
+#include "maker/patch/up_to_date_version.h"
 
 namespace maker {
 
@@ -45,5 +47,38 @@ std::wstring DetectionJson(const DetectionRule& rule);
 // The rule in words, for the maker's output, and whether the patch is removable; `jsonPath` is
 // where the document was written.
 std::vector<std::wstring> DetectionLines(const DetectionRule& rule, const std::wstring& jsonPath);
+
+// A set is applied to an installed target product when every patch of the set that targets it
+// is registered for it, or when the product has reached its up-to-date version.
+struct SetPatchDetection {
+    std::wstring fileName;
+    std::wstring patchCode;
+    bool removable = false;
+};
+
+struct SetPatchKeys {
+    std::size_t patch = 0;  // which of the set's patches
+    std::wstring machineKey;
+    std::wstring userKey;
+};
+
+struct SetTargetDetection {
+    std::wstring productCode;
+    std::vector<SetPatchKeys> patches;  // each patch of the set that targets the product
+    std::wstring versionAtLeast;        // empty unless a patch of the set raises its ProductVersion
+};
+
+struct SetDetectionRule {
+    std::vector<SetPatchDetection> patches;
+    std::vector<SetTargetDetection> targets;  // product codes that are no GUID get none
+};
+
+// `patches` and `fileNames`, `removable` in the set's order; `products` as the versions were decided.
+SetDetectionRule BuildSetDetectionRule(const std::vector<CheckedPatch>& patches, const std::vector<std::wstring>& fileNames,
+                                       const std::vector<bool>& removable, const std::vector<ProductUpToDate>& products);
+
+std::wstring SetDetectionJson(const SetDetectionRule& rule);
+
+std::vector<std::wstring> SetDetectionLines(const SetDetectionRule& rule, const std::wstring& jsonPath);
 
 }  // namespace maker

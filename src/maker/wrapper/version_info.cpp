@@ -1,6 +1,9 @@
 #include "version_info.h"
 
+#include <algorithm>
 #include <utility>
+
+#include "platform/decimal.h"
 
 namespace maker {
 
@@ -127,7 +130,36 @@ void FixedFileInfo(Block& block, const std::array<std::uint16_t, 4>& numbers)
 
 constexpr std::uint16_t FixedFileInfoSize = 13 * 4;
 
+// The value every patch has for `field`; empty where they differ.
+std::wstring Common(const std::vector<PatchMetadata>& patches, std::wstring PatchMetadata::*field)
+{
+    const bool same = std::ranges::all_of(patches, [&](const PatchMetadata& p) { return p.*field == patches.front().*field; });
+    return same && !patches.empty() ? patches.front().*field : std::wstring();
+}
+
+std::wstring SetDescription(const std::vector<PatchMetadata>& patches)
+{
+    const std::wstring counted = Decimal(static_cast<long long>(patches.size())) + L" patches";
+    std::wstring joined;
+    for (const PatchMetadata& patch : patches) {
+        if (patch.displayName.empty())
+            return counted;
+        joined += (joined.empty() ? L"" : L"; ") + patch.displayName;
+    }
+    return joined.size() <= MaxSetDescriptionChars ? joined : counted;
+}
+
 }  // namespace
+
+PatchMetadata SetMetadata(const std::vector<PatchMetadata>& patches)
+{
+    PatchMetadata set;
+    set.displayName = SetDescription(patches);
+    set.manufacturerName = Common(patches, &PatchMetadata::manufacturerName);
+    set.targetProductName = Common(patches, &PatchMetadata::targetProductName);
+    set.description = Common(patches, &PatchMetadata::description);
+    return set;
+}
 
 std::array<std::uint16_t, 4> LeadingVersionNumbers(std::wstring_view version)
 {

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "patch_metadata.h"
+#include "maker/patch/patch_metadata.h"
 
 namespace maker {
 
@@ -31,6 +31,16 @@ constexpr std::wstring_view PlainDescription = L"Service pack";
 VersionTexts ChooseVersionTexts(const std::wstring& version, const std::wstring& originalFilename,
                                 const PatchMetadata& metadata, const std::optional<std::wstring>& company,
                                 const std::optional<std::wstring>& copyright);
+
+// Explorer shows FileDescription on one line: the display names of a set's patches stand there
+// joined while they fit in this many characters.
+constexpr std::size_t MaxSetDescriptionChars = 256;
+
+// What the version resource says about a set: FileDescription the patches' display names joined
+// with "; ", or "<n> patches" when one has none or they do not fit; the company, the product
+// and the comments where every patch says the same, else nothing (the product name then falls
+// back to the description, as for a patch without one).
+PatchMetadata SetMetadata(const std::vector<PatchMetadata>& patches);
 
 // The leading numbers of a version such as "12.2.0.4 beta", up to four, each below 65536;
 // missing ones are 0. They fill the numeric file and product versions.
