@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/decimal.h"
+#include "text/ascii_case.h"
 #include "text/control_characters.h"
 #include "text/split.h"
 
@@ -32,21 +33,14 @@ std::optional<std::wstring> DecodeUtf16(std::span<const std::byte> bytes)
     return text;
 }
 
-wchar_t AsciiUpper(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
-
-bool SameIgnoringCase(std::wstring_view a, std::wstring_view b)
-{
-    return std::ranges::equal(a, b, [](wchar_t x, wchar_t y) { return AsciiUpper(x) == AsciiUpper(y); });
-}
-
 // CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices, with any extension after them.
 bool IsDeviceName(std::wstring_view name)
 {
     const std::wstring_view stem = name.substr(0, name.find(L'.'));
     for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL"})
-        if (SameIgnoringCase(stem, device))
+        if (SameIgnoringAsciiCase(stem, device))
             return true;
-    return stem.size() == 4 && (SameIgnoringCase(stem.substr(0, 3), L"COM") || SameIgnoringCase(stem.substr(0, 3), L"LPT")) &&
+    return stem.size() == 4 && (SameIgnoringAsciiCase(stem.substr(0, 3), L"COM") || SameIgnoringAsciiCase(stem.substr(0, 3), L"LPT")) &&
            stem[3] >= L'1' && stem[3] <= L'9';
 }
 
@@ -133,13 +127,13 @@ std::optional<PackageSet> DecodePackageSet(std::span<const std::byte> bytes)
             inVersions = true;
         } else if (!inVersions) {
             if (!IsUsablePackageFileName(line) ||
-                std::ranges::any_of(set.fileNames, [&](const std::wstring& name) { return SameIgnoringCase(name, line); }))
+                std::ranges::any_of(set.fileNames, [&](const std::wstring& name) { return SameIgnoringAsciiCase(name, line); }))
                 return std::nullopt;
             set.fileNames.emplace_back(line);
         } else {
             std::optional<ProductVersion> product = DecodeProductVersion(line);
             if (!product || std::ranges::any_of(set.versions, [&](const ProductVersion& known) {
-                    return SameIgnoringCase(known.productCode, product->productCode);
+                    return SameIgnoringAsciiCase(known.productCode, product->productCode);
                 }))
                 return std::nullopt;
             set.versions.push_back(std::move(*product));
@@ -153,7 +147,7 @@ std::optional<PackageSet> DecodePackageSet(std::span<const std::byte> bytes)
 std::optional<std::wstring> UpToDateVersionOf(const PackageSet& set, std::wstring_view productCode)
 {
     for (const ProductVersion& product : set.versions)
-        if (SameIgnoringCase(product.productCode, productCode))
+        if (SameIgnoringAsciiCase(product.productCode, productCode))
             return product.version;
     return std::nullopt;
 }

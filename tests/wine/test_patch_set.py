@@ -28,6 +28,13 @@ def patch(prefix, tmp_path, name, code, targets, version):
                                 targets=[(p.product_code, UPGRADE, OLD, version) for p in targets])
 
 
+def made(prefix, out, *packages):
+    """The set's wrapper as a release engineer makes it: the maker of the build under test, the
+    versions taken from the patches."""
+    harness.make_set_wrapper(prefix, packages, out)
+    return out
+
+
 def install(prefix, tmp_path, *targets):
     for product in targets:
         products.install_product(prefix, products.build_product(
@@ -55,9 +62,7 @@ def test_an_edition_split_gives_each_installed_product_its_own_patch_and_nothing
     install(prefix, tmp_path, first, second, third)
     a = patch(prefix, tmp_path, "a.msp", CORE, [first, second], CORE_VERSION)
     b = patch(prefix, tmp_path, "b.msp", LANGUAGE, [third, fourth], LANGUAGE_VERSION)
-    exe = harness.rewrap_set(prefix, [("a.msp", a), ("b.msp", b)], tmp_path / "split.exe",
-                             [(first.product_code, CORE_VERSION), (second.product_code, CORE_VERSION),
-                              (third.product_code, LANGUAGE_VERSION), (fourth.product_code, LANGUAGE_VERSION)])
+    exe = made(prefix, tmp_path / "split.exe", a, b)
     run = prefix.run(exe, ["/q"])
     assert run.exit_code == 0
     assert run.called("MsiApplyMultiplePatchesW") == []
@@ -80,8 +85,7 @@ def test_a_core_and_a_language_patch_go_to_their_product_in_one_call_and_come_ba
     install(prefix, tmp_path, product)
     core = patch(prefix, tmp_path, "core.msp", CORE, [product], CORE_VERSION)
     language = patch(prefix, tmp_path, "lang.msp", LANGUAGE, [product], LANGUAGE_VERSION)
-    exe = harness.rewrap_set(prefix, [("core.msp", core), ("lang.msp", language)], tmp_path / "pair.exe",
-                             [(product.product_code, LANGUAGE_VERSION)])
+    exe = made(prefix, tmp_path / "pair.exe", core, language)
     run = prefix.run(exe, ["/norestart"])
     assert run.exit_code == 0
     [sequence] = run.called("MsiDeterminePatchSequenceW")
@@ -123,8 +127,7 @@ def test_a_patch_of_the_set_already_registered_leaves_the_other_to_todays_single
     assert prefix.run(harness.rewrap(prefix, core, tmp_path / "core.exe"), ["/q"]).exit_code == 0
     assert registered(prefix, CORE, product) and not registered(prefix, LANGUAGE, product)
 
-    exe = harness.rewrap_set(prefix, [("core.msp", core), ("lang.msp", language)], tmp_path / "pair.exe",
-                             [(product.product_code, LANGUAGE_VERSION)])
+    exe = made(prefix, tmp_path / "pair.exe", core, language)
     run = prefix.run(exe, ["/q"])
     assert run.exit_code == 0
     assert run.called("MsiApplyMultiplePatchesW") == []
@@ -138,11 +141,10 @@ def test_a_patch_of_the_set_already_registered_leaves_the_other_to_todays_single
 def test_extraction_listing_and_damaged_sets(shared_prefix, tmp_path):
     prefix = shared_prefix
     first, second = EDITION[:2]
-    core = patch(prefix, tmp_path, "core.msp", CORE, [first, second], CORE_VERSION)
-    language = patch(prefix, tmp_path, "lang.msp", LANGUAGE, [first], LANGUAGE_VERSION)
+    core = patch(prefix, tmp_path, "Core SP1.msp", CORE, [first, second], CORE_VERSION)
+    language = patch(prefix, tmp_path, "Lang SP1.msp", LANGUAGE, [first], LANGUAGE_VERSION)
     versions = [(first.product_code, LANGUAGE_VERSION), (second.product_code, CORE_VERSION)]
-    exe = harness.rewrap_set(prefix, [("Core SP1.msp", core), ("Lang SP1.msp", language)], tmp_path / "set.exe",
-                             versions)
+    exe = made(prefix, tmp_path / "set.exe", core, language)
 
     folder = tmp_path / "out" / "set"
     folder.mkdir(parents=True)
