@@ -28,7 +28,7 @@ def patch(prefix, tmp_path, name, code, targets, version):
                                 targets=[(p.product_code, UPGRADE, OLD, version) for p in targets])
 
 
-def made(prefix, out, *packages):
+def set_wrapper(prefix, out, *packages):
     """The set's wrapper as a release engineer makes it: the maker of the build under test, the
     versions taken from the patches."""
     harness.make_set_wrapper(prefix, packages, out)
@@ -62,7 +62,7 @@ def test_an_edition_split_gives_each_installed_product_its_own_patch_and_nothing
     install(prefix, tmp_path, first, second, third)
     a = patch(prefix, tmp_path, "a.msp", CORE, [first, second], CORE_VERSION)
     b = patch(prefix, tmp_path, "b.msp", LANGUAGE, [third, fourth], LANGUAGE_VERSION)
-    exe = made(prefix, tmp_path / "split.exe", a, b)
+    exe = set_wrapper(prefix, tmp_path / "split.exe", a, b)
     run = prefix.run(exe, ["/q"])
     assert run.exit_code == 0
     assert run.called("MsiApplyMultiplePatchesW") == []
@@ -85,7 +85,7 @@ def test_a_core_and_a_language_patch_go_to_their_product_in_one_call_and_come_ba
     install(prefix, tmp_path, product)
     core = patch(prefix, tmp_path, "core.msp", CORE, [product], CORE_VERSION)
     language = patch(prefix, tmp_path, "lang.msp", LANGUAGE, [product], LANGUAGE_VERSION)
-    exe = made(prefix, tmp_path / "pair.exe", core, language)
+    exe = set_wrapper(prefix, tmp_path / "pair.exe", core, language)
     run = prefix.run(exe, ["/norestart"])
     assert run.exit_code == 0
     [sequence] = run.called("MsiDeterminePatchSequenceW")
@@ -127,7 +127,7 @@ def test_a_patch_of_the_set_already_registered_leaves_the_other_to_todays_single
     assert prefix.run(harness.rewrap(prefix, core, tmp_path / "core.exe"), ["/q"]).exit_code == 0
     assert registered(prefix, CORE, product) and not registered(prefix, LANGUAGE, product)
 
-    exe = made(prefix, tmp_path / "pair.exe", core, language)
+    exe = set_wrapper(prefix, tmp_path / "pair.exe", core, language)
     run = prefix.run(exe, ["/q"])
     assert run.exit_code == 0
     assert run.called("MsiApplyMultiplePatchesW") == []
@@ -144,7 +144,7 @@ def test_extraction_listing_and_damaged_sets(shared_prefix, tmp_path):
     core = patch(prefix, tmp_path, "Core SP1.msp", CORE, [first, second], CORE_VERSION)
     language = patch(prefix, tmp_path, "Lang SP1.msp", LANGUAGE, [first], LANGUAGE_VERSION)
     versions = [(first.product_code, LANGUAGE_VERSION), (second.product_code, CORE_VERSION)]
-    exe = made(prefix, tmp_path / "set.exe", core, language)
+    exe = set_wrapper(prefix, tmp_path / "set.exe", core, language)
 
     folder = tmp_path / "out" / "set"
     folder.mkdir(parents=True)
