@@ -1,6 +1,9 @@
 # The wrapper itself: a GUI program with a wide entry point and a static runtime, so that it
-# imports system DLLs only.
-set(windows_flags -Os -ffunction-sections -fdata-sections -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables)
+# imports system DLLs only. -Os alone would give every file a private copy of each library
+# constructor it uses (as a "declone" shared by the constructor's two variants, which the
+# linker cannot merge across files); without it they are ordinary shared instantiations.
+set(windows_flags -Os -fno-declone-ctor-dtor -ffunction-sections -fdata-sections -fno-exceptions -fno-rtti
+    -fno-asynchronous-unwind-tables)
 target_compile_options(svcpack_core PRIVATE ${windows_flags})
 target_compile_definitions(svcpack_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601)
 # Link-time optimisation compiles the shipped programs as one unit: it keeps one copy of what
