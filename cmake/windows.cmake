@@ -1,8 +1,19 @@
 # The wrapper itself: a GUI program with a wide entry point and a static runtime, so that it
-# imports system DLLs only.
-set(windows_flags -Os -ffunction-sections -fdata-sections -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables)
+# imports system DLLs only. -Os alone would give every file a private copy of each library
+# constructor it uses (as a "declone" shared by the constructor's two variants, which the
+# linker cannot merge across files); without it they are ordinary shared instantiations.
+set(windows_flags -Os -fno-declone-ctor-dtor -ffunction-sections -fdata-sections -fno-exceptions -fno-rtti
+    -fno-asynchronous-unwind-tables)
 target_compile_options(svcpack_core PRIVATE ${windows_flags})
 target_compile_definitions(svcpack_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601)
+# Link-time optimisation compiles the shipped programs as one unit: it keeps one copy of what
+# every file instantiates from the C++ library's headers (string members, their messages for
+# the errors runtime_win.cpp ends the process on), which a per-file build repeats in each.
+# runtime_win.cpp stays out of it: as link-time code its definitions give way silently to the
+# library's when the library is pulled in, and its "multiple definition" tripwire would never
+# fire.
+set(windows_lto_targets svcpack_core svcpack svcpack_maker_core svcpack-make)
+set_property(SOURCE src/platform/runtime_win.cpp APPEND PROPERTY COMPILE_OPTIONS -fno-lto)
 
 set_property(SOURCE resources/svcpack.rc APPEND PROPERTY OBJECT_DEPENDS
     ${CMAKE_SOURCE_DIR}/resources/strings.rc
@@ -35,6 +46,7 @@ endif()
 target_link_options(svcpack PRIVATE -municode ${windows_link_flags} -Wl,--tsaware)
 
 include(cmake/maker.cmake)
+set_property(TARGET ${windows_lto_targets} PROPERTY INTERPROCEDURAL_OPTIMIZATION ON)
 
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
     add_subdirectory(tools)

@@ -16,6 +16,7 @@ SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "shell32.dll", "msi.dll", "msvcrt.d
                "advapi32.dll"}
 RT_ICON, RT_GROUP_ICON, RT_MANIFEST = 3, 14, 24
 CARRIED = {"MSP", "MSPVERSION"}
+OWN_BYTES_LIMIT = 64 * 1024
 
 
 @pytest.mark.parametrize("program, subsystem", [(harness.STUB, GUI), (harness.MAKER, CONSOLE)], ids=["stub", "maker"])
@@ -39,6 +40,15 @@ def test_the_stub_imports_nothing_a_download_folder_could_plant():
     # beside it in a download folder is resolved as a dependency at start; and nothing that
     # older Windows lacks keeps it from starting (test_dll_planting checks which functions).
     assert {name.lower() for name in pe.read(harness.STUB).imports} == {"kernel32.dll", "msvcrt.dll"}
+
+
+def test_the_stubs_own_bytes_stay_within_64_kib():
+    # What make bench weighs: the file but its resources (strings, icons, and in a wrapper the
+    # package). A library facility pulled in unnoticed, or a build setting lost, shows here
+    # before a release does.
+    image = pe.read(harness.STUB)
+    own = harness.STUB.stat().st_size - sum(raw for name, _, raw in image.sections if name == ".rsrc")
+    assert own <= OWN_BYTES_LIMIT, f"the stub's own bytes are {own}, over {OWN_BYTES_LIMIT}"
 
 
 def test_the_stub_carries_no_patch():
