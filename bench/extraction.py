@@ -23,16 +23,17 @@ WRAPPER = large_patch.WRAPPER
 DESTINATION = project.WORK / "extract" / "copy.msp"
 UNWRITABLE = DESTINATION.parent / "missing" / "copy.msp"  # its folder is never made
 
-WRAPPER_RUN = "wrapper /e [i686]"
-WRAPPER_RUN_64 = "wrapper /e [x86_64]"
+WRAPPER_RUN = f"wrapper /e [{project.ARCH}]"
+# The x86_64 build's run beside the shipped one's; none where x86_64 is the build that ran.
+WRAPPER_RUN_64 = "wrapper /e [x86_64]" if project.SHIPPED else None
 WINE_COPY = references.WINE_COPY
 NATIVE_COPY = "native cp"
 NATIVE_MAPPED = "native one write from a mapping"
 MAPPED_WRITE_SOURCE = project.ROOT / "bench" / "mapped_write.c"
 MAPPED_WRITE = project.WORK / "mapped_write"
-LOAD_ONLY = "wrapper /e, write refused"
+LOAD_ONLY = project.tagged("wrapper /e, write refused")
 WINE_START = references.WINE_START
-DEMO_WRAPPER = "demo wrapper /e"
+DEMO_WRAPPER = project.tagged("demo wrapper /e")
 
 
 def build_mapped_write():
@@ -44,23 +45,22 @@ def build_mapped_write():
 
 
 def _variants(prefix, package_bytes):
-    wine = [harness.WINE]
     env = prefix.env
     to = harness.windows_path(DESTINATION)
     demo_size = project.DEMO_PACKAGE.stat().st_size
     failure = trials.linux_exit_code(1603)
+    beside = [trials.writing(WRAPPER_RUN_64, [harness.WINE, large_patch.WRAPPERS["x86_64"], "/e", to], env,
+                             DESTINATION, 0, package_bytes)] if WRAPPER_RUN_64 else []
     return [
-        trials.writing(WRAPPER_RUN, [harness.LOADERS["i686"], WRAPPER, "/e", to], env, DESTINATION, 0,
-                       package_bytes),
-        trials.writing(WRAPPER_RUN_64, wine + [large_patch.WRAPPERS["x86_64"], "/e", to], env, DESTINATION, 0,
-                       package_bytes),
+        trials.writing(WRAPPER_RUN, [project.LOADER, WRAPPER, "/e", to], env, DESTINATION, 0, package_bytes),
+        *beside,
         references.wine_copy(env, DESTINATION, package_bytes),
         trials.writing(NATIVE_COPY, ["cp", PACKAGE, DESTINATION], None, DESTINATION, 0, package_bytes),
         trials.writing(NATIVE_MAPPED, [MAPPED_WRITE, PACKAGE, DESTINATION], None, DESTINATION, 0, package_bytes),
-        trials.writing(LOAD_ONLY, [harness.LOADERS["i686"], WRAPPER, "/e", harness.windows_path(UNWRITABLE)], env,
+        trials.writing(LOAD_ONLY, [project.LOADER, WRAPPER, "/e", harness.windows_path(UNWRITABLE)], env,
                        UNWRITABLE, failure, None),
         references.wine_start(env, DESTINATION),
-        trials.writing(DEMO_WRAPPER, [harness.LOADERS["i686"], wine_session.DEMO_WRAPPERS["i686"], "/e", to], env,
+        trials.writing(DEMO_WRAPPER, [project.LOADER, wine_session.DEMO_WRAPPERS[project.ARCH], "/e", to], env,
                        DESTINATION, 0, demo_size),
     ]
 
@@ -89,11 +89,12 @@ def _time_outcome(samples, made):
             f"{reference} {report.seconds(samples.median(reference))}" if reference else "",
             report.ratio(samples.ratio(name, reference)) if reference else "", **goal)
 
+    beside = [row("256 MiB package to a file", WRAPPER_RUN_64, WINE_COPY)] if WRAPPER_RUN_64 else []
     rows = [
         row("256 MiB package to a file", WRAPPER_RUN, WINE_COPY,
             target=f"≤ {GOAL_RATIO:.2f}×", verdict=report.verdict(met)),
         row("256 MiB package to a file", WRAPPER_RUN, NATIVE_COPY),
-        row("256 MiB package to a file", WRAPPER_RUN_64, WINE_COPY),
+        *beside,
         row("256 MiB package to a file, natively", NATIVE_MAPPED, NATIVE_COPY),
         row("same wrapper started, its file refused", LOAD_ONLY, WINE_COPY),
         row("Wine process start alone", WINE_START, None),
@@ -102,7 +103,7 @@ def _time_outcome(samples, made):
              f"{report.seconds(samples.median(WINE_START))}); medians of {samples.rounds} interleaved "
              "rounds, ratios the median of the per-round ratios.",
              f"The wrapper is {WRAPPER.relative_to(project.ROOT)} ({made.wrapper_bytes} B), made by the "
-             f"i686 maker from the i686 stub that ship, around {PACKAGE.relative_to(project.ROOT)} "
+             f"{project.ARCH} maker from the {project.ARCH} stub{' that ship' if project.SHIPPED else ''}, around {PACKAGE.relative_to(project.ROOT)} "
              f"({made.package_bytes} B): a patch written by patchbuilder whose one large stream holds "
              f"{report.mib(large_patch.FILLER_BYTES)} of filler, where a real patch carries its payload "
              "cabinet. Wine's copy runs in the same prefix (`wine64 cmd /c copy /y`), cp natively; all "
@@ -116,7 +117,7 @@ def _time_bound(load_ratio, samples, package_bytes):
     load = samples.median(LOAD_ONLY)
     write = samples.median(WRAPPER_RUN) - load
     copy = samples.median(WINE_COPY) - samples.median(WINE_START)
-    text = (f"Bound: the start alone ({report.seconds(load)}, {report.ratio(load_ratio)} Wine's copy) "
+    text = (f"{project.tagged('Bound')}: the start alone ({report.seconds(load)}, {report.ratio(load_ratio)} Wine's copy) "
             f"{'is' if load_ratio <= GOAL_RATIO else 'is not'} within the goal; the write of the resource "
             f"takes {report.seconds(write)} beyond it, where Wine's copy needs {report.seconds(copy)} beyond "
             "starting cmd. The wrapper makes one WriteFile of the whole resource, straight from the image.")
@@ -157,16 +158,18 @@ def _memory_outcome(samples, package_bytes):
         return f"package + {report.mib(_peak(samples, name) - package_bytes)}"
 
     baseline = _peak(samples, DEMO_WRAPPER)
+    beside = [row("peak resident, x86_64 wrapper /e of 256 MiB", WRAPPER_RUN_64,
+                  result=over_package(WRAPPER_RUN_64))] if WRAPPER_RUN_64 else []
     rows = [
-        row("peak resident, wrapper /e of 256 MiB", WRAPPER_RUN,
+        row(project.tagged("peak resident, wrapper /e of 256 MiB"), WRAPPER_RUN,
             reference=f"package {report.mib(package_bytes)}", result=over_package(WRAPPER_RUN),
             target=f"≤ package + {report.mib(MEMORY_ALLOWANCE)}", verdict=report.verdict(met)),
-        row("peak resident, wrapper /e of 256 MiB, less the demo wrapper's", WRAPPER_RUN,
+        row(project.tagged("peak resident, wrapper /e of 256 MiB, less the demo wrapper's"), WRAPPER_RUN,
             reference=f"demo wrapper {report.mib(baseline)}",
             result=f"package + {report.mib(_peak(samples, WRAPPER_RUN) - baseline - package_bytes)}"),
-        row("peak resident, x86_64 wrapper /e of 256 MiB", WRAPPER_RUN_64, result=over_package(WRAPPER_RUN_64)),
-        row("peak resident, same wrapper, its file refused", LOAD_ONLY),
-        row("peak resident, demo wrapper /e (demo package)", DEMO_WRAPPER),
+        *beside,
+        row(project.tagged("peak resident, same wrapper, its file refused"), LOAD_ONLY),
+        row(project.tagged("peak resident, demo wrapper /e (demo package)"), DEMO_WRAPPER),
         row("peak resident, Wine cmd /c copy of 256 MiB", WINE_COPY),
     ]
     notes = ["Maximum resident set size of the Wine process (wine for i686, wine64 for x86_64) that runs the wrapper, as GNU time "
@@ -180,7 +183,7 @@ def _memory_outcome(samples, package_bytes):
 
 def _memory_bound(samples, package_bytes):
     baseline = _peak(samples, DEMO_WRAPPER)
-    text = (f"Bound: the same wrapper with the demo package ({project.DEMO_PACKAGE.stat().st_size} B) "
+    text = (f"{project.tagged('Bound')}: the same wrapper with the demo package ({project.DEMO_PACKAGE.stat().st_size} B) "
             f"already peaks at {report.mib(baseline)}: that much is Wine's own share of a process, "
             f"{'more' if baseline > MEMORY_ALLOWANCE else 'less'} than the 16 MiB allowance. Less that "
             f"share, the 256 MiB run holds package + {report.mib(_peak(samples, WRAPPER_RUN) - baseline - package_bytes)}: "

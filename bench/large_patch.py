@@ -18,9 +18,10 @@ import wine_session
 FILLER_BYTES = 256 * report.MIB
 FOLDER = project.ROOT / "build" / "bench-256"
 PACKAGE = FOLDER / "package.msp"
-# Each build's maker makes a wrapper from the stub beside it; the i686 one is what ships.
-WRAPPERS = {arch: FOLDER / f"svcpack-{arch}.exe" for arch in harness.BUILDS}
-WRAPPER = WRAPPERS["i686"]
+# Each build's maker that runs here makes a wrapper from the stub beside it; the one of the
+# build that ran is measured.
+WRAPPERS = {arch: FOLDER / f"svcpack-{arch}.exe" for arch in project.ARCHES}
+WRAPPER = WRAPPERS[project.ARCH]
 PATCH_CODE = "{9B2E4C71-5D3A-4F86-A0C2-7E1B3D5F9A01}"
 TARGET = ("{9B2E4C71-5D3A-4F86-A0C2-7E1B3D5F9A02}", "{9B2E4C71-5D3A-4F86-A0C2-7E1B3D5F9A00}", "12.2.0.3")
 UP_TO_DATE_VERSION = "12.2.0.4"
@@ -32,7 +33,7 @@ class Made:
     wrapper_bytes: int
 
 
-def maker_command(output, arch="i686", package=PACKAGE):
+def maker_command(output, arch=project.ARCH, package=PACKAGE):
     """The maker's command line for a wrapper around `package`, as a user types it."""
     return [harness.LOADERS[arch], harness.BUILDS[arch] / "svcpack-make.exe", harness.windows_path(package),
             harness.windows_path(output)]

@@ -4,6 +4,7 @@ of the patch to the same place, Wine's start included in both.
 The maker's output is deleted (and the disk synced) before every run and checked after it; a
 second maker run, whose output folder does not exist, does every check of the patch and then
 fails to write, which splits the maker's time into checking and writing."""
+import pathlib
 import statistics
 
 import project
@@ -19,8 +20,8 @@ OUTPUT = project.WORK / "make" / "svcpack.exe"
 UNWRITABLE = OUTPUT.parent / "missing" / "svcpack.exe"  # its folder is never made
 OUTPUT_NOT_WRITTEN = 6  # the maker's exit code when it cannot write the wrapper
 
-MAKER_RUN = "svcpack-make [i686]"
-CHECKS_ONLY = "svcpack-make, output folder missing"
+MAKER_RUN = f"svcpack-make [{project.ARCH}]"
+CHECKS_ONLY = project.tagged("svcpack-make, output folder missing")
 
 
 def _variants(prefix, made):
@@ -57,8 +58,8 @@ def measure():
         row("Wine process start alone", references.WINE_START),
     ]
     notes = [
-        f"`wine64 svcpack-make.exe package.msp svcpack.exe` with the x86_64 maker, whose stub is the "
-        f"x86_64 svcpack.exe beside it, around {large_patch.PACKAGE.relative_to(project.ROOT)} "
+        f"`{pathlib.Path(project.LOADER).name} svcpack-make.exe package.msp svcpack.exe` with the {project.ARCH} "
+        f"maker, whose stub is the {project.ARCH} svcpack.exe beside it, around {large_patch.PACKAGE.relative_to(project.ROOT)} "
         f"({made.package_bytes} B, the patch of the extraction figures); the wrapper it writes has "
         f"{made.wrapper_bytes} B. Wine's copy copies that package to the same file in the same prefix.",
         f"Wall time of the whole process, Wine's process start included; medians of {samples.rounds} "
@@ -75,7 +76,7 @@ def _bound(samples):
     checks = samples.median(CHECKS_ONLY) - start
     writing = statistics.median(samples.differences(MAKER_RUN, CHECKS_ONLY))
     copy = samples.median(references.WINE_COPY) - start
-    return (f"Bound: beyond Wine's start, the maker's checks of the patch take {report.seconds(checks)} "
+    return (f"{project.tagged('Bound')}: beyond Wine's start, the maker's checks of the patch take {report.seconds(checks)} "
             f"({report.ratio(samples.ratio(CHECKS_ONLY, references.WINE_COPY))} Wine's whole copy) and "
             f"writing the wrapper {report.seconds(writing)} more, where Wine's copy needs "
             f"{report.seconds(copy)} beyond starting cmd. Writing is a copy of the stub and one resource "

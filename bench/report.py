@@ -56,17 +56,19 @@ def table(outcomes):
     return "\n".join(lines)
 
 
-def summary(outcomes):
-    return "\n".join(f"- {o.goal}: **{verdict(o.met)}**" for o in outcomes)
+def summary(outcomes, build):
+    """The verdicts, after the one line that names the build they were judged on, and why."""
+    return "\n".join([f"Judged on the build that ran: {build}.", ""]
+                     + [f"- {o.goal}: **{verdict(o.met)}**" for o in outcomes])
 
 
-def results_page(outcomes, machine, method):
+def results_page(outcomes, machine, method, build):
     """RESULTS.md: the machine, the table, the verdicts and the notes of the latest run."""
     parts = ["# Bench results", "",
              "Written by `make bench` (bench/run.py) from its latest run; do not edit by hand.", "",
              "## Machine", ""]
     parts += [f"- {label}: {value}" for label, value in machine]
-    parts += ["", "## Figures", "", table(outcomes), "", "## Goals", "", summary(outcomes), ""]
+    parts += ["", "## Figures", "", table(outcomes), "", "## Goals", "", summary(outcomes, build), ""]
     for outcome in outcomes:
         parts += [f"### {outcome.goal}", ""] + [f"- {note}" for note in outcome.notes] + [""]
     parts += ["## Method", ""] + [f"- {line}" for line in method] + [""]

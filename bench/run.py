@@ -22,9 +22,12 @@ METHOD = [
     "figure and of its reference alternate round by round, the order rotating each round.",
     "Wine figures are wall times of one Wine process (GNU time around it, Python's clock "
     "around that) in a prefix whose wineserver and services were started beforehand; the bench "
-    "makes its own base prefix each run (build/win64/wine/bench-base). The shipped i686 "
-    "programs run under the 32-bit loader (wine), the x86_64 ones under wine64; the goals are "
-    "judged on the i686 build.",
+    "makes its own base prefix each run (build/win64/wine/bench-base). "
+    + ("The shipped i686 programs run under the 32-bit loader (wine), the x86_64 ones under wine64; "
+       "the goals are judged on the i686 build." if project.SHIPPED else
+       f"Only the x86_64 programs (build/win64) ran, under wine64 ({project.ARCH_REASON}): every "
+       "figure of a program is theirs, the rows that set the x86_64 build beside the shipped one "
+       "are not there, and the goals are judged on the x86_64 build."),
     "Exit codes are checked after every run, and so is the work (the file written, the products "
     "patched); a run that did not do its work stops the bench.",
 ]
@@ -49,8 +52,8 @@ def main():
     print()
     print(report.table(outcomes))
     print()
-    print(report.summary(outcomes))
-    project.RESULTS.write_text(report.results_page(outcomes, facts, METHOD), encoding="utf-8")
+    print(report.summary(outcomes, project.BUILD_RAN))
+    project.RESULTS.write_text(report.results_page(outcomes, facts, METHOD, project.BUILD_RAN), encoding="utf-8")
     print(f"\nbench: wrote {project.RESULTS.relative_to(project.ROOT)}")
     return 0
 

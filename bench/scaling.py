@@ -46,12 +46,12 @@ def _wrapper(prefix, count, case, with_installed):
     package = products.build_patch(
         stem.with_suffix(".msp"), PATCH_CODE, [(INSTALLED.product_code, demo.UPGRADE_CODE, demo.OLD_VERSION)],
         targets_text=";".join(target_codes(count, with_installed)), prefix=prefix)
-    return harness.rewrap(prefix, package, stem.with_suffix(".exe"), wine_session.DEMO_WRAPPERS[harness.ARCH])
+    return harness.rewrap(prefix, package, stem.with_suffix(".exe"), wine_session.DEMO_WRAPPERS[project.ARCH])
 
 
 def _variant(prefix, count, case, with_installed):
     name = _name(count, case)
-    command = [harness.LOADER, _wrapper(prefix, count, case, with_installed), "/q"]
+    command = [project.LOADER, _wrapper(prefix, count, case, with_installed), "/q"]
     exit_code = 0 if with_installed else trials.linux_exit_code(1642)
 
     def finish(sample):
@@ -65,6 +65,10 @@ def _per_code(samples, count, case):
     return [d / (count - SIZES[0]) for d in samples.differences(_name(count, case), base)]
 
 
+def _row(figure, *columns):
+    return report.Row("5 scaling", project.tagged(figure), *columns)
+
+
 def _case_rows(samples, case):
     """(linear?, rows) for one case."""
     small, large = (_per_code(samples, count, case) for count in SIZES[1:])
@@ -72,16 +76,16 @@ def _case_rows(samples, case):
     small_upper = trials.quartiles(small)[1]
     linear = large_median <= LINEAR_SLACK * small_upper
     base = _name(SIZES[0], case)
-    rows = [report.Row("5 scaling", f"inventory, {base}", report.seconds(samples.median(base)))]
-    rows += [report.Row("5 scaling", f"inventory, {_name(count, case)}", report.seconds(samples.median(_name(count, case))))
+    rows = [_row(f"inventory, {base}", report.seconds(samples.median(base)))]
+    rows += [_row(f"inventory, {_name(count, case)}", report.seconds(samples.median(_name(count, case))))
              for count in SIZES[1:]]
     rows += [
-        report.Row("5 scaling", f"cost per code, {SIZES[1]} codes, {case}", report.milliseconds(small_median),
-                   f"quartiles {report.milliseconds(trials.quartiles(small)[0])} to {report.milliseconds(small_upper)}"),
-        report.Row("5 scaling", f"cost per code, {SIZES[2]} codes, {case}", report.milliseconds(large_median),
-                   f"{SIZES[1]} codes, upper quartile {report.milliseconds(small_upper)}",
-                   report.ratio(large_median / small_upper) if small_upper > 0 else "n/a",
-                   f"≤ {LINEAR_SLACK:.2f}× (linear)", report.verdict(linear)),
+        _row(f"cost per code, {SIZES[1]} codes, {case}", report.milliseconds(small_median),
+             f"quartiles {report.milliseconds(trials.quartiles(small)[0])} to {report.milliseconds(small_upper)}"),
+        _row(f"cost per code, {SIZES[2]} codes, {case}", report.milliseconds(large_median),
+             f"{SIZES[1]} codes, upper quartile {report.milliseconds(small_upper)}",
+             report.ratio(large_median / small_upper) if small_upper > 0 else "n/a",
+             f"≤ {LINEAR_SLACK:.2f}× (linear)", report.verdict(linear)),
     ]
     return linear, rows
 
@@ -99,10 +103,10 @@ def measure():
     met = all(linear for linear, _ in results)
     one_more = statistics.median(samples.differences(_name(SIZES[0], CASES[1][0]), _name(SIZES[0], CASES[0][0])))
     rows = [row for _, case_rows in results for row in case_rows]
-    rows.append(report.Row("5 scaling", "one installed product's queries (10 codes)", report.milliseconds(one_more)))
+    rows.append(_row("one installed product's queries (10 codes)", report.milliseconds(one_more)))
     notes = [
         "Each list is a patch built by patchbuilder with that target list (summary property 7) and "
-        f"carried by a copy of {wine_session.DEMO_WRAPPERS[harness.ARCH].relative_to(project.ROOT)} with its package replaced "
+        f"carried by a copy of {wine_session.DEMO_WRAPPERS[project.ARCH].relative_to(project.ROOT)} with its package replaced "
         "(harness.rewrap); the codes are made up, the installed product's code is the last of its list.",
         f"Cost per code: the time of a run minus the 10-code run of the same round, divided by the "
         f"codes added (90 or 990); medians of {samples.rounds} interleaved rounds of wall time of the "
@@ -111,6 +115,6 @@ def measure():
         "its upper quartile (90 codes add little against the run-to-run spread).",
     ]
     if not met:
-        notes.append("Bound: the cost per code grows with the length of the list; the 1000-code "
+        notes.append(f"{project.tagged('Bound')}: the cost per code grows with the length of the list; the 1000-code "
                      "lists pay more per code than the 100-code ones.")
     return report.Outcome("5. Scaling", met, rows, notes)
