@@ -45,7 +45,9 @@ class Outcomes:
         for item in items:
             function = getattr(item, "function", None)
             doc = ((function.__doc__ if function else None) or "").strip().splitlines()
-            self._doc[item.nodeid] = doc[0] if doc else item.name.removeprefix("test_").replace("_", " ")
+            # A name in words; its parameters, the build among them, stay as pytest wrote them.
+            words = item.originalname.removeprefix("test_").replace("_", " ") + item.name[len(item.originalname):]
+            self._doc[item.nodeid] = doc[0] if doc else words
 
     def pytest_runtest_logreport(self, report):
         if report.when == "call" or (report.when == "setup" and report.outcome != "passed"):
@@ -99,7 +101,7 @@ def build_ran(arch, reason):
     """The line that names the build whose programs the Wine cases ran, and why it is not the shipped one."""
     if reason is None:
         return "The Wine cases ran the shipped i686 build under the 32-bit loader."
-    return f"The Wine cases ran the {arch} build under wine64, in place of the shipped i686 build: {reason}."
+    return f"The Wine cases ran the {arch} build under wine64, in place of the shipped i686 build ({reason})."
 
 
 def tally(cases):
