@@ -45,14 +45,6 @@ protected:
         return apply::ApplyPatchToProducts({platform, installer, reporter, log, platform.temporaryDirectory});
     }
 
-    std::vector<std::wstring> Captions() const
-    {
-        std::vector<std::wstring> captions;
-        for (const Box& box : platform.boxes)
-            captions.push_back(box.caption);
-        return captions;
-    }
-
     bool PackageDeleted() const { return platform.removed == std::vector<std::wstring>{package} && platform.files.empty(); }
 
     ScriptedPlatform platform;
@@ -69,7 +61,7 @@ TEST_F(DriverTest, ExtractionFailureShowsErrorAndDeletesNothing)
     const apply::DriverResult result = Run();
     EXPECT_FALSE(result.succeeded);
     EXPECT_EQ(result.exitCode, 1603u);
-    EXPECT_EQ(Captions(), std::vector<std::wstring>{L"Installation Error"});
+    EXPECT_EQ(platform.Captions(), std::vector<std::wstring>{L"Installation Error"});
     EXPECT_TRUE(platform.removed.empty());
     EXPECT_TRUE(installer.calls.empty());
 }
@@ -99,7 +91,7 @@ TEST_F(DriverTest, AWrapperWithoutItsVersionFailsAsAFailedExtraction)
     platform.upToDateVersion.reset();
     Product(First, L"Ledger");
     EXPECT_EQ(Run().exitCode, 1603u);
-    ASSERT_EQ(Captions(), std::vector<std::wstring>{L"Installation Error"});
+    ASSERT_EQ(platform.Captions(), std::vector<std::wstring>{L"Installation Error"});
     EXPECT_NE(platform.boxes[0].text.find(L"Error Code: 1813"), std::wstring::npos);
     EXPECT_TRUE(platform.files.empty());
     EXPECT_TRUE(installer.calls.empty());
@@ -109,7 +101,7 @@ TEST_F(DriverTest, UnreadablePackageShowsErrorAndDeletesIt)
 {
     installer.packages.clear();
     EXPECT_EQ(Run().exitCode, 1603u);
-    EXPECT_EQ(Captions(), std::vector<std::wstring>{L"Installation Error"});
+    EXPECT_EQ(platform.Captions(), std::vector<std::wstring>{L"Installation Error"});
     // The installer's own answer to the open, not what the string loads left behind.
     EXPECT_NE(platform.boxes[0].text.find(L"Error Code: 1627"), std::wstring::npos);
     EXPECT_TRUE(PackageDeleted());
@@ -193,7 +185,7 @@ TEST_F(DriverTest, OrderMinusOneIsDroppedSilently)
 {
     Product(First, L"Ledger").order = -1;
     EXPECT_EQ(Run().exitCode, 0u);
-    EXPECT_EQ(Captions(), std::vector<std::wstring>{L"Installation Unnecessary"});
+    EXPECT_EQ(platform.Captions(), std::vector<std::wstring>{L"Installation Unnecessary"});
     EXPECT_EQ(std::count(installer.calls.begin(), installer.calls.end(), L"GetPatchInfoEx State"), 0);
 }
 
@@ -206,7 +198,7 @@ TEST_F(DriverTest, APatchThatFitsNoInstalledProductReports308AndExits1642)
     EXPECT_EQ(result.exitCode, 1642u);
     // Each product's box comes in its own language, with its own name, and no "up to date"
     // follows to contradict them.
-    EXPECT_EQ(Captions(), (std::vector<std::wstring>{L"Installationsfehler", L"Installation Error"}));
+    EXPECT_EQ(platform.Captions(), (std::vector<std::wstring>{L"Installationsfehler", L"Installation Error"}));
     EXPECT_EQ(platform.boxes[0].text, L"DE service pack passt nicht zu Ledger");
     EXPECT_EQ(platform.boxes[1].text.find(L"This service pack could not be installed"), 0u);
     EXPECT_NE(platform.boxes[1].text.find(L"version of Payroll"), std::wstring::npos);
@@ -221,7 +213,7 @@ TEST_F(DriverTest, UpToDateStillFollows308WhereAnotherTargetAlreadyHasThePatch)
     const apply::DriverResult result = Run();
     EXPECT_TRUE(result.succeeded);
     EXPECT_EQ(result.exitCode, 0u);
-    EXPECT_EQ(Captions(), (std::vector<std::wstring>{L"Installation Error", L"Installation Unnecessary"}));
+    EXPECT_EQ(platform.Captions(), (std::vector<std::wstring>{L"Installation Error", L"Installation Unnecessary"}));
     EXPECT_EQ(platform.boxes[1].text, L"Your version of Payroll is up-to-date and this service pack is not necessary.");
 }
 
@@ -232,7 +224,7 @@ TEST_F(DriverTest, ASequenceFailureLeavesTheOtherProductsToPatch)
     const apply::DriverResult result = Run();
     EXPECT_TRUE(result.succeeded);
     EXPECT_EQ(result.exitCode, 0u);
-    EXPECT_EQ(Captions(), (std::vector<std::wstring>{L"Installation Error", L"Installation Successful"}));
+    EXPECT_EQ(platform.Captions(), (std::vector<std::wstring>{L"Installation Error", L"Installation Successful"}));
     EXPECT_EQ(installer.configured, std::vector<std::wstring>{Second});
 }
 
@@ -344,7 +336,7 @@ TEST_F(DriverTest, RestartResultsCountAsSuccessAndReachTheExitCode)
         const apply::DriverResult result = Run();
         EXPECT_TRUE(result.succeeded);
         EXPECT_EQ(result.exitCode, c.exitCode);
-        EXPECT_EQ(Captions(), std::vector<std::wstring>{L"Installation Successful"});
+        EXPECT_EQ(platform.Captions(), std::vector<std::wstring>{L"Installation Successful"});
         EXPECT_EQ(installer.configured.size(), c.first == 1641 ? 1u : 2u);
     }
 }
@@ -360,7 +352,7 @@ TEST_F(DriverTest, ARestartTheInstallerStartedEndsTheRunAsIfAllWerePatched)
     // The machine is going down: Payroll is left for the next run, and Kassa's stop at the
     // up-to-date version is never reached.
     EXPECT_EQ(installer.configured, std::vector<std::wstring>{First});
-    EXPECT_EQ(Captions(), std::vector<std::wstring>{L"Installation Successful"});
+    EXPECT_EQ(platform.Captions(), std::vector<std::wstring>{L"Installation Successful"});
     EXPECT_TRUE(PackageDeleted());
 }
 
@@ -479,7 +471,7 @@ TEST_F(DriverTest, BothQuestionsAreAskedInTheProductsOwnContext)
     EXPECT_EQ(installer.sequenceContexts, (std::vector<std::uint32_t>{4, 2, 1}));
     EXPECT_EQ(installer.patchStateContexts, (std::vector<std::uint32_t>{4, 2, 1}));
     EXPECT_EQ(installer.configured, (std::vector<std::wstring>{First, Second, Third}));
-    EXPECT_EQ(Captions(), std::vector<std::wstring>{L"Installation Successful"});
+    EXPECT_EQ(platform.Captions(), std::vector<std::wstring>{L"Installation Successful"});
     ASSERT_EQ(ApplicableProducts.size(), 3u);
     EXPECT_EQ(ApplicableProducts[1].context, msi::ContextUserUnmanaged);
 }
@@ -490,7 +482,7 @@ TEST_F(DriverTest, APerUserProductAlreadyPatchedForItsUserNeedsNothing)
     product.context = msi::ContextUserUnmanaged;
     product.patchRegistered = true;
     EXPECT_EQ(Run().exitCode, 0u);
-    EXPECT_EQ(Captions(), std::vector<std::wstring>{L"Installation Unnecessary"});
+    EXPECT_EQ(platform.Captions(), std::vector<std::wstring>{L"Installation Unnecessary"});
     EXPECT_TRUE(installer.configured.empty());
 }
 
@@ -594,7 +586,7 @@ TEST_F(DriverTest, ARestartStillNeededOutlivesAStopAtAProductAlreadyUpToDate)
     const apply::DriverResult result = Run();
     EXPECT_FALSE(result.succeeded);
     EXPECT_EQ(result.exitCode, restart);
-    EXPECT_EQ(Captions(), std::vector<std::wstring>{L"Installation Unnecessary"});
+    EXPECT_EQ(platform.Captions(), std::vector<std::wstring>{L"Installation Unnecessary"});
     EXPECT_EQ(installer.configured, std::vector<std::wstring>{First});
 }
 

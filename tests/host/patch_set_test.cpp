@@ -63,14 +63,6 @@ protected:
         return apply::RemovePatchFromProducts({platform, installer, reporter, log, platform.temporaryDirectory});
     }
 
-    std::vector<std::wstring> Captions() const
-    {
-        std::vector<std::wstring> captions;
-        for (const Box& box : platform.boxes)
-            captions.push_back(box.caption);
-        return captions;
-    }
-
     ScriptedPlatform platform;
     ScriptedInstaller installer;
     RecordedLog log;
@@ -115,7 +107,7 @@ TEST_P(PatchChoiceTest, EachInstalledProductGetsWhatTheInstallerSequencesLessWha
     const apply::DriverResult result = Install();
     EXPECT_EQ(Changes(installer), c.changes);
     EXPECT_EQ(result.exitCode, c.exitCode);
-    EXPECT_EQ(Captions(), c.captions);
+    EXPECT_EQ(platform.Captions(), c.captions);
     EXPECT_EQ(platform.removed, (std::vector<std::wstring>{CorePath, LanguagePath}));
     EXPECT_TRUE(platform.removedWhileHeld.empty());
 }
@@ -241,7 +233,7 @@ TEST_F(PatchSetTest, ADamagedSetOrPackageChangesNoProduct)
         Installed(installer, Ledger, L"Ledger");
         damages[d](platform, installer);
         EXPECT_EQ(Install().exitCode, 1603u) << d;
-        EXPECT_EQ(Captions(), std::vector<std::wstring>{L"Installation Error"}) << d;
+        EXPECT_EQ(platform.Captions(), std::vector<std::wstring>{L"Installation Error"}) << d;
         EXPECT_EQ(std::count(installer.calls.begin(), installer.calls.end(), L"QueryProductState"), 0) << d;
         EXPECT_TRUE(platform.files.empty()) << d << ": every copy made is deleted";
     }
@@ -261,7 +253,7 @@ TEST_F(PatchSetTest, EachProductLosesEveryPatchItHasInOneRemoval)
     EXPECT_EQ(installer.removals[0].productCode, Ledger);
     EXPECT_EQ(installer.removals[1].patchCode, Core);
     EXPECT_EQ(installer.removals[1].productCode, Payroll);
-    EXPECT_EQ(Captions(), std::vector<std::wstring>{L"Removal Successful"});
+    EXPECT_EQ(platform.Captions(), std::vector<std::wstring>{L"Removal Successful"});
     EXPECT_EQ(log.With(runlog::Type::Information, L"\"Kassa\" 12.2.0.3, language 1033, installed per machine: does not "
                                                   L"have lang.msp").size(),
               1u);
@@ -286,7 +278,7 @@ TEST_F(PatchSetTest, ARemovalThatLeavesAPatchRegisteredIsAFailure)
     ledger.registeredPatches = {Core, Language};
     ledger.removalTakes = false;
     EXPECT_EQ(Uninstall().exitCode, 1603u);
-    EXPECT_EQ(Captions(), std::vector<std::wstring>{L"Removal Error"});
+    EXPECT_EQ(platform.Captions(), std::vector<std::wstring>{L"Removal Error"});
     EXPECT_EQ(log.With(runlog::Type::Error, L"is still registered after the removal").size(), 2u);
 }
 

@@ -22,6 +22,14 @@ public:
     std::uint32_t lastErrorReads = 0;
     std::vector<std::uint32_t> threadLocales;
     std::vector<Box> boxes;
+    // The captions of the boxes shown, in order: which outcome each was.
+    std::vector<std::wstring> Captions() const
+    {
+        std::vector<std::wstring> captions;
+        for (const Box& box : boxes)
+            captions.push_back(box.caption);
+        return captions;
+    }
     std::optional<std::wstring> temporaryDirectory = std::wstring(L"C:\\Temp\\");
     // False for a window station no one sees: a service's, or SYSTEM's in session 0.
     bool windowStationVisible = true;
