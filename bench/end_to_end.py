@@ -39,19 +39,11 @@ def _arguments(name, prefix):
 
 
 def _variant(name, prepared_prefix, products_installed):
-    def prepare():
-        prefix = wine_session.clone("e2e-run", base=prepared_prefix.path)
-
-        def finish(sample):
-            try:
-                trials.expect(sample.exit_code == 0, f"{name}: exit code {sample.exit_code}")
-                for product in products_installed:
-                    found = installed.version(prefix, product)
-                    trials.expect(found == demo.NEW_VERSION, f"{name}: {product.name} at {found}")
-            finally:
-                prefix.remove()
-        return trials.Trial(_arguments(name, prefix), prefix.env, finish)
-    return trials.Variant(name, prepare)
+    def patched(prefix):
+        for product in products_installed:
+            found = installed.version(prefix, product)
+            trials.expect(found == demo.NEW_VERSION, f"{name}: {product.name} at {found}")
+    return installed.in_fresh_copy(name, prepared_prefix, lambda prefix: _arguments(name, prefix), patched)
 
 
 def _scenario(label, products_installed):

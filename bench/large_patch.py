@@ -33,9 +33,9 @@ class Made:
     wrapper_bytes: int
 
 
-def maker_command(output, arch=project.ARCH, package=PACKAGE):
-    """The maker's command line for a wrapper around `package`, as a user types it."""
-    return [harness.LOADERS[arch], harness.BUILDS[arch] / "svcpack-make.exe", harness.windows_path(package),
+def maker_command(output, arch=project.ARCH, packages=(PACKAGE,)):
+    """The maker's command line for a wrapper around `packages` (one, or a set), as a user types it."""
+    return [harness.LOADERS[arch], harness.BUILDS[arch] / "svcpack-make.exe", *map(harness.windows_path, packages),
             harness.windows_path(output)]
 
 

@@ -132,16 +132,12 @@ def _steps(prefix):
         lambda: made_wrapper.check(WRAPPER, PACKAGE, demo.NEW_VERSION))
     steps[f"wrapper /e [{arch}]"] = _wrapper_run(
         f"{arch} wrapper /e", ["/e", harness.windows_path(EXTRACTED)], env, 0,
-        lambda: trials.expect(_same_bytes(EXTRACTED, PACKAGE), "scale: /e wrote other bytes"))
+        lambda: trials.expect(trials.same_bytes(EXTRACTED, PACKAGE), "scale: /e wrote other bytes"))
     EXTRACTED.unlink()
     steps[f"wrapper /q [{arch}]"] = _wrapper_run(
         f"{arch} wrapper /q", ["/q"], env, 0,
         lambda: trials.expect(_version(prefix) == demo.NEW_VERSION, "scale: the product was not patched"))
     return steps
-
-
-def _same_bytes(a, b):
-    return subprocess.run(["cmp", "-s", str(a), str(b)]).returncode == 0
 
 
 def _version(prefix):

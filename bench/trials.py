@@ -65,6 +65,10 @@ def writing(name, command, env, destination, exit_code, size):
     return Variant(name, prepare)
 
 
+def same_bytes(a, b):
+    return subprocess.run(["cmp", "-s", str(a), str(b)]).returncode == 0
+
+
 def run_once(trial):
     with tempfile.TemporaryDirectory() as scratch:
         report = pathlib.Path(scratch) / "peak"
