@@ -1,6 +1,7 @@
 #include "driver.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "app/messages.h"
@@ -19,6 +20,17 @@ std::wstring UpToDateVersion;
 namespace apply {
 
 namespace {
+
+// By order, and in the set's order where the installer gives two the same place. A set holds
+// a handful of patches: an insertion sort is a few bytes where std::sort's introsort is about
+// 1 KiB of the stub (and std::stable_sort would bring the nothrow operator new and with it the
+// exception runtime).
+void SortBySequence(std::vector<std::pair<int, std::size_t>>& sequence)
+{
+    for (std::size_t i = 1; i < sequence.size(); ++i)
+        for (std::size_t j = i; j > 0 && sequence[j] < sequence[j - 1]; --j)
+            std::swap(sequence[j], sequence[j - 1]);
+}
 
 class Driver {
 public:
@@ -123,10 +135,7 @@ private:
             else
                 sequence.emplace_back(entries[i].order, candidates[i]);
         }
-        // By order, and in the set's order where the installer gives two the same place.
-        // (std::stable_sort would bring the nothrow operator new and with it the exception
-        // runtime into the wrapper.)
-        std::sort(sequence.begin(), sequence.end());
+        SortBySequence(sequence);
         std::vector<std::size_t> needed;
         for (const auto& [order, patch] : sequence) {
             if (queries_.IsPatchRegistered(carried_[patch].facts.patchCode, record.productCode, record.context))

@@ -92,7 +92,7 @@ std::optional<std::wstring> DecodeUpToDateVersion(std::span<const std::byte> byt
 
 std::wstring SetPackageResourceName(std::size_t index)
 {
-    return L"IDR_MSP" + Decimal(static_cast<long long>(index) + 1);
+    return L"IDR_MSP" + Decimal(index + 1);
 }
 
 
