@@ -131,6 +131,11 @@ INSTANTIATE_TEST_SUITE_P(Cases, PatchChoiceTest, testing::Values(
                    Installed(i, Ledger, L"Ledger").sequence = {{CorePath, {1, 0}}, {LanguagePath, {0, 0}}};
                },
                {Ledger + L" <- " + LanguagePath + L";" + CorePath + L" together"}, 0, Patched},
+    ChoiceCase{"TheSamePlaceKeepsTheSetsOrder",
+               [](ScriptedInstaller& i) {
+                   Installed(i, Ledger, L"Ledger").sequence = {{CorePath, {0, 0}}, {LanguagePath, {0, 0}}};
+               },
+               {Ledger + L" <- " + CorePath + L";" + LanguagePath + L" together"}, 0, Patched},
     ChoiceCase{"ObsoleteOrSupersededLeftOut",
                [](ScriptedInstaller& i) { Installed(i, Ledger, L"Ledger").sequence = {{CorePath, {-1, 0}}}; },
                {Ledger + L" <- " + LanguagePath}, 0, Patched},
