@@ -49,12 +49,12 @@ bool CarriedPatches::ReadFacts()
 
 void CarriedPatches::LetGo()
 {
+    if (letGo_)
+        return;
+    letGo_ = true;
     held_.clear();
-    for (CarriedPatch& patch : patches_) {
-        if (!patch.packagePath.empty())
-            run_.platform.RemoveFile(patch.packagePath);
-        patch.packagePath.clear();
-    }
+    for (const CarriedPatch& patch : patches_)
+        run_.platform.RemoveFile(patch.packagePath);
 }
 
 std::vector<std::wstring> CarriedPatches::Targets() const

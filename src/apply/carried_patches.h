@@ -16,7 +16,7 @@ namespace apply {
 struct CarriedPatch {
     std::wstring resourceName;
     std::wstring fileName;     // a set's name for it; empty for a wrapper's only patch
-    std::wstring packagePath;  // the held copy; empty once it is deleted
+    std::wstring packagePath;  // the held copy, until LetGo deletes it
     PackageFacts facts;
 };
 
@@ -55,6 +55,7 @@ private:
     const RunContext& run_;
     std::vector<CarriedPatch> patches_;
     std::vector<std::unique_ptr<HeldFile>> held_;
+    bool letGo_ = false;  // each copy is deleted once, whoever asks first
 };
 
 }  // namespace apply
