@@ -51,6 +51,14 @@ protected:
         installer.packages[LanguagePath] = {{7, Ledger}, {9, Language}};
     }
     void TearDown() override { ApplicableProducts.clear(); }
+    // A second scenario in one test starts from the same machine as the first.
+    void Fresh()
+    {
+        installer = ScriptedInstaller();
+        platform = ScriptedPlatform();
+        log.entries.clear();
+        SetUp();
+    }
 
     apply::DriverResult Install()
     {
@@ -175,8 +183,7 @@ TEST_F(PatchSetTest, AllOfAProductsPatchesAreWeighedInOneQuestionInItsOwnContext
               (std::vector<std::vector<std::wstring>>{{CorePath, LanguagePath}, {CorePath}}));
     EXPECT_EQ(installer.sequenceContexts, (std::vector<std::uint32_t>{msi::ContextUserUnmanaged, msi::ContextMachine}));
     // Left out, and why, for the administrator.
-    installer = ScriptedInstaller();
-    SetUp();
+    Fresh();
     Installed(installer, Ledger, L"Ledger").sequence = {{CorePath, {-1, 0}}, {LanguagePath, {-1, 1642}}};
     Install();
     EXPECT_EQ(log.With(runlog::Type::Information, L"the installer has no use for core.msp here").size(), 1u);
@@ -204,10 +211,7 @@ TEST_F(PatchSetTest, SeveralPatchesGoInOneCallWithTodaysPropertiesButPatchAndOne
 TEST_F(PatchSetTest, APatchLeftUnregisteredAfterTheInstallersSuccessIsAFailure)
 {
     for (const bool several : {true, false}) {
-        installer = ScriptedInstaller();
-        SetUp();
-        platform.boxes.clear();
-        log.entries.clear();
+        Fresh();
         ScriptedProduct& ledger = Installed(installer, Ledger, L"Ledger");
         ledger.applyingTakes = false;
         if (!several)
@@ -232,9 +236,7 @@ TEST_F(PatchSetTest, ADamagedSetOrPackageChangesNoProduct)
         [](ScriptedPlatform&, ScriptedInstaller& i) { i.packages.erase(LanguagePath); },
     };
     for (std::size_t d = 0; d < damages.size(); ++d) {
-        installer = ScriptedInstaller();
-        platform = ScriptedPlatform();
-        SetUp();
+        Fresh();
         Installed(installer, Ledger, L"Ledger");
         damages[d](platform, installer);
         EXPECT_EQ(Install().exitCode, 1603u) << d;
