@@ -4,16 +4,21 @@
 # linker cannot merge across files); without it they are ordinary shared instantiations.
 set(windows_flags -Os -fno-declone-ctor-dtor -ffunction-sections -fdata-sections -fno-exceptions -fno-rtti
     -fno-asynchronous-unwind-tables)
+# Windows keeps a 32-bit program's stack aligned to 4 bytes only, which is all that code without
+# SSE needs; the compiler's default of 16 bytes costs instructions at every call with arguments.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+    list(APPEND windows_flags -mpreferred-stack-boundary=2)
+endif()
 target_compile_options(svcpack_core PRIVATE ${windows_flags})
 target_compile_definitions(svcpack_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601)
 # Link-time optimisation compiles the shipped programs as one unit: it keeps one copy of what
 # every file instantiates from the C++ library's headers (string members, their messages for
 # the errors runtime_win.cpp ends the process on), which a per-file build repeats in each.
-# runtime_win.cpp stays out of it: as link-time code its definitions give way silently to the
-# library's when the library is pulled in, and its "multiple definition" tripwire would never
-# fire.
+# runtime_win.cpp and startup_win.cpp stay out of it: as link-time code their definitions give
+# way silently to the library's when the library is pulled in, and their "multiple definition"
+# tripwires would never fire.
 set(windows_lto_targets svcpack_core svcpack svcpack_maker_core svcpack-make)
-set_property(SOURCE src/platform/runtime_win.cpp APPEND PROPERTY COMPILE_OPTIONS -fno-lto)
+set_property(SOURCE src/platform/runtime_win.cpp src/platform/startup_win.cpp APPEND PROPERTY COMPILE_OPTIONS -fno-lto)
 
 set_property(SOURCE resources/svcpack.rc APPEND PROPERTY OBJECT_DEPENDS
     ${CMAKE_SOURCE_DIR}/resources/strings.rc
@@ -26,6 +31,7 @@ add_executable(svcpack WIN32
     src/app/main_win.cpp
     src/app/parse_command_line_win.cpp
     src/platform/runtime_win.cpp
+    src/platform/startup_win.cpp
     src/platform/path_names_win.cpp
     src/platform/windows_platform_win.cpp
     src/installer/msi_library_win.cpp
@@ -34,16 +40,25 @@ add_executable(svcpack WIN32
     src/runlog/start_facts_win.cpp
     resources/svcpack.rc)
 target_compile_options(svcpack PRIVATE ${windows_flags} -Wall -Wextra)
-target_link_libraries(svcpack PRIVATE svcpack_core)
 # Large patches need more than the 2 GiB a 32-bit process gets by default (64-bit programs
 # are large-address aware as linked); a program that says it runs on terminal servers gets no
 # per-user view of the Windows folder and registry. No link time in the headers: two builds of
 # one commit give the same bytes.
+#
+# The stub starts at WrapperStart (a 32-bit symbol with its leading underscore), without the
+# runtime's startup objects; nothing may then need the pseudo-relocations those objects
+# applied, so importing data is a link error. The runtime's import library goes before
+# kernel32's: in the other order ld 2.40 crashes when link-time code is resolved against them
+# without those objects.
 set(windows_link_flags -static -s -Wl,--gc-sections -Wl,--no-insert-timestamp)
+set(stub_entry WrapperStart)
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
     list(APPEND windows_link_flags -Wl,--large-address-aware)
+    set(stub_entry _WrapperStart)
 endif()
-target_link_options(svcpack PRIVATE -municode ${windows_link_flags} -Wl,--tsaware)
+target_link_options(svcpack PRIVATE -municode ${windows_link_flags} -Wl,--tsaware
+    -nostartfiles -Wl,-e,${stub_entry} -Wl,--disable-auto-import)
+target_link_libraries(svcpack PRIVATE svcpack_core msvcrt)
 
 include(cmake/maker.cmake)
 set_property(TARGET ${windows_lto_targets} PROPERTY INTERPROCEDURAL_OPTIMIZATION ON)

@@ -198,18 +198,16 @@ bool ExtractPatchPackage(HMODULE module, const std::wstring& resourceName, std::
 
 std::optional<std::wstring> EmbeddedUpToDateVersion(HMODULE module)
 {
-    HRSRC resource = FindResourceW(module, VersionResourceName, VersionResourceType);
-    HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
-    const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    if (!bytes)
+    std::span<const std::byte> bytes;
+    if (const DWORD error = FindBytes(module, VersionResourceName, VersionResourceType, bytes)) {
+        SetLastError(error);
         return std::nullopt;
-    std::optional<std::wstring> version =
-        DecodeUpToDateVersion({static_cast<const std::byte*>(bytes), SizeofResource(module, resource)});
+    }
+    std::optional<std::wstring> version = DecodeUpToDateVersion(bytes);
     if (!version)
         SetLastError(ERROR_INVALID_DATA);
     return version;
 }
-
 
 std::optional<std::vector<std::byte>> EmbeddedSetResource(HMODULE module)
 {
