@@ -45,7 +45,7 @@ target_compile_options(svcpack PRIVATE ${windows_flags} -Wall -Wextra)
 # per-user view of the Windows folder and registry. No link time in the headers: two builds of
 # one commit give the same bytes.
 #
-# The stub starts at WrapperStart (a 32-bit symbol with its leading underscore), without the
+# The stub starts at WrapperStart (its 32-bit symbol decorated as __stdcall), without the
 # runtime's startup objects; nothing may then need the pseudo-relocations those objects
 # applied, so importing data is a link error. The runtime's import library goes before
 # kernel32's: in the other order ld 2.40 crashes when link-time code is resolved against them
@@ -54,7 +54,7 @@ set(windows_link_flags -static -s -Wl,--gc-sections -Wl,--no-insert-timestamp)
 set(stub_entry WrapperStart)
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
     list(APPEND windows_link_flags -Wl,--large-address-aware)
-    set(stub_entry _WrapperStart)
+    set(stub_entry _WrapperStart@0)
 endif()
 target_link_options(svcpack PRIVATE -municode ${windows_link_flags} -Wl,--tsaware
     -nostartfiles -Wl,-e,${stub_entry} -Wl,--disable-auto-import)

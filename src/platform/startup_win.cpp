@@ -53,7 +53,8 @@ extern "C" int __cdecl atexit(void (*function)())
     return 0;
 }
 
-extern "C" [[noreturn]] void WrapperStart()
+// An entry point is __stdcall, as Windows calls it; it ends the process, never returning.
+extern "C" [[noreturn]] void WINAPI WrapperStart()
 {
     ConstructGlobals();
     const int exitCode = wWinMain(GetModuleHandleW(nullptr), nullptr, GetCommandLineW(), SW_SHOWDEFAULT);
