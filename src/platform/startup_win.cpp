@@ -24,8 +24,8 @@ constexpr std::size_t ExitFunctionLimit = 32;
 void (*ExitFunctions[ExitFunctionLimit])();
 std::size_t ExitFunctionCount = 0;
 
-// In reverse order of the list, as the compiler's own startup runs them: constructors of a
-// higher priority are placed later in it.
+// In reverse order of the list, as the compiler's own startup runs them: the linker places
+// constructors that must run first (a lower init_priority) later in it.
 void ConstructGlobals()
 {
     std::size_t count = 0;

@@ -206,7 +206,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     RecordedLog log;
     Reporter reporter(scenario.platform, log);
     const apply::DriverResult result = apply::ApplyPatchToProducts(
-        {scenario.platform, scenario.installer, reporter, log, scenario.platform.temporaryDirectory});
+        {scenario.platform, scenario.installer, reporter, log, scenario.platform.temporaryDirectory, L""});
 
     RequireListedOnce(scenario.installer.configured, ListedProducts(scenario.targetEntries));
     RequireConfigureCalls(scenario);
