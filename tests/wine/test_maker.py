@@ -113,7 +113,7 @@ def test_a_patch_without_a_version_to_trust_needs_version(prefix, tools, tmp_pat
     assert not out.exists()
 
     code, stdout, stderr = make(prefix, tools, harness.windows_path(msp), harness.windows_path(out), "-Version", "12.3")
-    assert code == MADE
+    assert code == MADE, stderr
     assert stderr == f"svcpack-make: warning: the patch upgrades its targets to {patch_says}; using /version 12.3\n"
     assert "Up-to-date version: 12.3 (from /version)" in stdout
     assert pe.read(out).resources[("MSPVERSION", "IDR_MSPVERSION", 0)] == "12.3".encode("utf-16-le")
