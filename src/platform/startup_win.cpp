@@ -19,7 +19,8 @@ int __cdecl atexit(void (*function)());
 
 namespace {
 
-// What the compiler registers for each global with a destructor; the wrapper has a handful.
+// What the compiler registers for each global with a destructor; the wrapper has a handful,
+// and 32 is as many as the C standard has atexit take.
 constexpr std::size_t ExitFunctionLimit = 32;
 void (*ExitFunctions[ExitFunctionLimit])();
 std::size_t ExitFunctionCount = 0;
